@@ -99,14 +99,11 @@ TWideStringObjectHash::~TWideStringObjectHash()
                 delete slot.object;
 }
 
-std::optional<int> TWideStringObjectHash::Add(const QString &key, std::unique_ptr<StoredObject> &&object)
+std::optional<int> TWideStringObjectHash::addOwned(const QString &key, StoredObject *object)
 {
     if (!ownsObjects_)
         throw Exception(QStringLiteral("Object hash does not own its objects"));
-    const std::optional<int> slot = insert(key, object.get());
-    if (slot)
-        object.release();
-    return slot;
+    return insert(key, object);
 }
 
 std::optional<int> TWideStringObjectHash::Add(const QString &key, StoredObject *object)

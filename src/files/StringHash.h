@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <concepts>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -74,7 +75,15 @@ public:
     // nothing is stored, std::nullopt is returned and object is left untouched with the caller.
     // The unique_ptr form is for owning maps, the pointer form for borrowing maps; the other
     // way round throws kalido::Exception.
-    std::optional<int> Add(const QString &key, std::unique_ptr<StoredObject> &&object);
+    template <typename T>
+    requires std::derived_from<T, StoredObject> std::optional<int> Add(const QString &key,
+                                                                       std::unique_ptr<T> &&object)
+    {
+        const std::optional<int> slot = addOwned(key, object.get());
+        if (slot)
+            object.release();
+        return slot;
+    }
     std::optional<int> Add(const QString &key, StoredObject *object);
     std::optional<int> Add(const QString &key, std::nullptr_t);
 
@@ -102,6 +111,7 @@ private:
         bool live = false;
     };
 
+    std::optional<int> addOwned(const QString &key, StoredObject *object);
     std::optional<int> insert(const QString &key, StoredObject *object);
     const Slot &liveSlot(int index) const;
 
