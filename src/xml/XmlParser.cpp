@@ -1,0 +1,478 @@
+#include "xml/XmlParser.h"
+
+#include "util/FsName.h"
+#include "xml/Cp1252.h"
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kalido {
+
+namespace {
+
+// Byte classes of the scanner.
+enum : unsigned char {
+    kSeparator = 1, // ends tag names and attribute words: NUL, TAB, LF, CR, space, "/", ">"
+    kChunkStop = 2, // needs a look in the chunk reader: "<", "/", ">"
+    kNameStop = 4,  // needs a look in the tag-name reader: separators, "?", "-"
+    kWordStop = 8,  // needs a look in the attribute reader: separators, "=", double quote
+};
+
+struct ByteClasses
+{
+    std::array<unsigned char, 256> table{};
+    constexpr ByteClasses()
+    {
+        for (unsigned char c : {'\0', '\t', '\n', '\r', ' ', '/', '>'})
+            table[c] |= kSeparator | kNameStop | kWordStop;
+        for (unsigned char c : {'<', '/', '>'})
+            table[c] |= kChunkStop;
+        for (unsigned char c : {'?', '-'})
+            table[c] |= kNameStop;
+        for (unsigned char c : {'=', '"'})
+            table[c] |= kWordStop;
+    }
+};
+
+constexpr ByteClasses kClasses;
+
+inline bool is(unsigned char c, unsigned char cls)
+{
+    return kClasses.table[c] & cls;
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+bool ReadXmlFileBytes(const QString &fileName, QByteArray &bytes)
+{
+    const int fd = FsOpen(fileName, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return false;
+        throw EFileStreamError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, systemError(errno)));
+    }
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st
+    {
+    };
+    qsizetype size = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        size = static_cast<qsizetype>(st.st_size);
+    bytes.clear();
+    bytes.reserve(size + 1);
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EFileStreamError(
+                QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, systemError(errno)));
+        }
+        if (bytes.size() > qsizetype(std::numeric_limits<int>::max()) - n)
+            throw EFileStreamError(
+                QStringLiteral("Cannot read file \"%1\". The file is too large").arg(fileName));
+        bytes.append(chunk, n);
+    }
+    return true;
+}
+
+TxmlParser::TxmlParser(TxmlNode *root) : root_(root)
+{
+    table_.reserve(16);
+}
+
+inline bool TxmlParser::next()
+{
+    if (end_ - p_ > 1) {
+        ++p_;
+        return true;
+    }
+    eof_ = true;
+    return false;
+}
+
+QByteArray TxmlParser::internName(QByteArrayView name)
+{
+    // Names repeat throughout a document: share one copy of each recent name.
+    const qsizetype n = name.size();
+    if (n == 0)
+        return QByteArray();
+    if (n > 40)
+        return name.toByteArray();
+    const auto *s = reinterpret_cast<const unsigned char *>(name.data());
+    const unsigned h = (unsigned(n) * 131u + s[0] * 31u + s[n - 1] * 7u + s[n / 2]) % names_.size();
+    QByteArray &slot = names_[h];
+    if (slot.size() != n || std::memcmp(slot.constData(), s, n) != 0)
+        slot = name.toByteArray();
+    return slot;
+}
+
+QByteArray TxmlParser::internText(QByteArrayView text)
+{
+    // Runs of line breaks and indentation between elements: share them by length.
+    const qsizetype n = text.size();
+    if (n >= qsizetype(blanks_.size()))
+        return text.toByteArray();
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > 32)
+            return text.toByteArray();
+    QByteArray &slot = blanks_[n];
+    if (slot.size() != n || std::memcmp(slot.constData(), text.data(), n) != 0)
+        slot = text.toByteArray();
+    return slot;
+}
+
+QString TxmlParser::makeValue(QByteArrayView raw, bool lineBreaksToSpaces)
+{
+    const qsizetype n = raw.size();
+    const auto *s = reinterpret_cast<const unsigned char *>(raw.data());
+    bool plain = true;
+    for (qsizetype i = 0; i < n && plain; ++i)
+        plain = s[i] >= 32 && s[i] < 0x80;
+    if (plain && n <= 24) {
+        // Short values ("0", "True", a colour) recur: share them.
+        unsigned h = unsigned(n) * 2654435761u;
+        for (qsizetype i = 0; i < n; ++i)
+            h = (h ^ s[i]) * 16777619u;
+        QString &slot = values_[h % values_.size()];
+        if (slot.size() == n) {
+            bool same = true;
+            for (qsizetype i = 0; i < n && same; ++i)
+                same = slot[i].unicode() == s[i];
+            if (same)
+                return slot;
+        }
+        slot = QString::fromLatin1(raw);
+        return slot;
+    }
+    if (plain)
+        return QString::fromLatin1(raw);
+    QString out = FromAnsi(raw);
+    if (lineBreaksToSpaces) {
+        for (qsizetype i = 0; i < n; ++i)
+            if (s[i] == '\r' || s[i] == '\n')
+                out[i] = u' ';
+    }
+    return out;
+}
+
+void TxmlParser::addAttribute(QByteArrayView name, QByteArrayView raw, bool quoted)
+{
+    table_.push_back(TAttrRec{internName(name), makeValue(raw, quoted)});
+}
+
+std::unique_ptr<TStrAttrHash> TxmlParser::takeTable()
+{
+    auto table = std::make_unique<TStrAttrHash>();
+    table->items_.reserve(table_.size());
+    for (auto &rec : table_)
+        table->items_.push_back(std::move(rec));
+    table->count_ = static_cast<int>(table_.size());
+    table_.clear();
+    return table;
+}
+
+QByteArrayView TxmlParser::readChunk()
+{
+    if (slashPending_) {
+        // "/" was seen right before the ">" under examination.
+        slashPending_ = false;
+        next();
+        return "/>";
+    }
+    const unsigned char *start = p_;
+    for (;;) {
+        const unsigned char c = *p_;
+        if (is(c, kChunkStop)) {
+            if (c == '<') {
+                if (p_ != start)
+                    return QByteArrayView(start, p_ - start);
+                if (!next())
+                    return "<";
+                if (*p_ == '/')
+                    return "</";
+                pending_ = true;
+                return "<";
+            }
+            if (c == '/') {
+                if (!next())
+                    return QByteArrayView(start, end_ - start);
+                if (*p_ == '>') {
+                    slashPending_ = true;
+                    return QByteArrayView(start, p_ - 1 - start);
+                }
+                // "/" and the byte after it belong to the text, whatever that byte is.
+            } else { // '>'
+                if (p_ == start)
+                    return ">";
+                return QByteArrayView(start, p_ - start);
+            }
+        }
+        if (!next())
+            return QByteArrayView(start, end_ - start);
+    }
+}
+
+QByteArrayView TxmlParser::readTagName()
+{
+    // The name starts at the pending byte (the one after "<"), or after the "/" of "</".
+    const unsigned char *start = pending_ ? p_ : p_ + 1;
+    qsizetype len = pending_ ? 1 : 0;
+    pending_ = false;
+    while (next()) {
+        const unsigned char c = *p_;
+        if (is(c, kNameStop)) {
+            if (c == '?')
+                return "?";
+            if (c == '-') {
+                ++len;
+                if (len == 3 && std::memcmp(start, "!--", 3) == 0)
+                    break;
+                continue;
+            }
+            if (is(c, kSeparator))
+                break;
+        }
+        if (len == 1 && (*start == '?' || *start == '!'))
+            break;
+        ++len;
+    }
+    return QByteArrayView(start, len);
+}
+
+void TxmlParser::readAttributes(bool keep)
+{
+    if (eof_)
+        return;
+    const unsigned char *word = p_;
+    qsizetype wordLen = 0;
+    QByteArrayView name;
+    bool afterEquals = false;
+    bool separator = false;
+    for (;;) {
+        const unsigned char c = *p_;
+        if (!is(c, kWordStop)) {
+            if (separator || wordLen == 0) {
+                word = p_;
+                wordLen = 0;
+                separator = false;
+            }
+            ++wordLen;
+            // The rest of a plain word needs no look at each byte's role.
+            while (end_ - p_ > 1 && !is(p_[1], kWordStop)) {
+                ++p_;
+                ++wordLen;
+            }
+        } else if (c == '"' && afterEquals) {
+            const unsigned char *open = p_;
+            const void *close = end_ - p_ > 1 ? std::memchr(p_ + 1, '"', end_ - p_ - 1) : nullptr;
+            const unsigned char *stop = close ? static_cast<const unsigned char *>(close) : end_;
+            if (keep)
+                addAttribute(QByteArrayView(word, wordLen), QByteArrayView(open + 1, stop - open - 1), true);
+            wordLen = 0;
+            afterEquals = false;
+            separator = false;
+            if (!close) {
+                p_ = end_ - 1;
+                eof_ = true;
+                return;
+            }
+            p_ = stop;
+        } else if (is(c, kSeparator)) {
+            const bool wasSeparator = separator;
+            separator = true;
+            const bool endsValue = !wasSeparator && afterEquals;
+            if (c == '/') {
+                if (!next())
+                    return;
+                if (*p_ == '>') {
+                    if (endsValue && keep)
+                        addAttribute(name, QByteArrayView(word, wordLen), false);
+                    slashPending_ = true;
+                    return;
+                }
+                // "/" and the byte after it start a word, or continue the one before them.
+                if (wasSeparator || wordLen == 0) {
+                    word = p_ - 1;
+                    wordLen = 0;
+                }
+                wordLen += 2;
+                separator = false;
+            } else {
+                if (endsValue) {
+                    if (keep)
+                        addAttribute(name, QByteArrayView(word, wordLen), false);
+                    afterEquals = false;
+                    wordLen = 0;
+                }
+                if (c == '>') {
+                    next();
+                    return;
+                }
+            }
+        } else if (c == '=' && !afterEquals) {
+            afterEquals = true;
+            separator = true;
+            name = QByteArrayView(word, wordLen);
+        } else {
+            // A double quote outside a value, or "=" after "=": an ordinary byte.
+            if (separator || wordLen == 0) {
+                word = p_;
+                wordLen = 0;
+                separator = false;
+            }
+            ++wordLen;
+        }
+        if (!next())
+            return;
+    }
+}
+
+QByteArrayView TxmlParser::readComment()
+{
+    const unsigned char *start = p_ + 1;
+    if (!next())
+        return QByteArrayView();
+    for (;;) {
+        const void *dash = std::memchr(p_, '-', end_ - p_);
+        if (!dash) {
+            p_ = end_ - 1;
+            eof_ = true;
+            return QByteArrayView(start, end_ - start);
+        }
+        p_ = static_cast<const unsigned char *>(dash);
+        const unsigned char *body = p_;
+        if (end_ - p_ < 3) {
+            p_ = end_ - 1;
+            eof_ = true;
+            return QByteArrayView(start, end_ - start);
+        }
+        if (p_[1] == '-' && p_[2] == '>') {
+            p_ += 2;
+            next();
+            return QByteArrayView(start, body - start);
+        }
+        // "-" and the two bytes after it are body; scanning goes on behind them.
+        p_ += 2;
+        if (!next())
+            return QByteArrayView(start, end_ - start);
+    }
+}
+
+TxmlParser::Kind TxmlParser::readToken(QByteArrayView &value)
+{
+    value = QByteArrayView();
+    table_.clear();
+    while (!eof_) {
+        const QByteArrayView chunk = readChunk();
+        if (chunk == "<") {
+            const QByteArrayView tag = readTagName();
+            if (tag == "?" || tag == "!") {
+                // Declarations and processing instructions are skipped, attributes and all.
+                readAttributes(false);
+                continue;
+            }
+            if (tag == "!--") {
+                value = readComment();
+                return Comment;
+            }
+            value = tag;
+            readAttributes(true);
+            return StartTag;
+        }
+        if (chunk == "</") {
+            value = readTagName();
+            readAttributes(false);
+            return EndTag;
+        }
+        if (chunk == "/>") {
+            value = chunk;
+            return EndTag;
+        }
+        bool blank = true;
+        for (char c : chunk)
+            if (c != ' ') {
+                blank = false;
+                break;
+            }
+        if (blank)
+            continue;
+        value = chunk;
+        if (chunk == ">")
+            next();
+        return Text;
+    }
+    return EndOfInput;
+}
+
+void TxmlParser::Parse(QByteArrayView bytes)
+{
+    root_->Clear();
+    p_ = reinterpret_cast<const unsigned char *>(bytes.data());
+    end_ = p_ + bytes.size();
+    eof_ = bytes.isEmpty();
+    pending_ = false;
+    slashPending_ = false;
+    TxmlNode *current = root_;
+    for (;;) {
+        QByteArrayView value;
+        const Kind kind = readToken(value);
+        switch (kind) {
+        case StartTag: {
+            auto node = std::make_unique<TxmlNode>(internName(value));
+            if (!table_.empty())
+                node->attributes_ = takeTable();
+            current = current->AppendChild(std::move(node));
+            break;
+        }
+        case EndTag:
+            if (value == "/>") {
+                if (current != root_)
+                    current = current->parent_;
+            } else {
+                // Close the nearest open element of that name with everything inside it; an
+                // end tag that matches nothing open returns to the document level.
+                TxmlNode *open = current;
+                while (open != root_ && !NamesMatch(open->Name, value))
+                    open = open->parent_;
+                current = open == root_ ? root_ : open->parent_;
+            }
+            break;
+        case Comment: {
+            auto node = std::make_unique<TxmlNode>();
+            node->IsComment = true;
+            node->Text = value.toByteArray();
+            current->AppendChild(std::move(node));
+            break;
+        }
+        case Text:
+            // The document node keeps its own text (LoadFromFile leaves it alone).
+            if (current != root_)
+                current->Text = internText(value);
+            break;
+        case EndOfInput:
+            return;
+        }
+        if (value.isEmpty())
+            return;
+    }
+}
+
+} // namespace kalido
