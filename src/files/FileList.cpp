@@ -237,6 +237,22 @@ TFileList::~TFileList()
     }
 }
 
+TFileList::TFileList(TFileList &&other) noexcept
+    : OnDeleteObject(std::exchange(other.OnDeleteObject, nullptr)),
+      entries_(std::exchange(other.entries_, {})), basePath_(std::exchange(other.basePath_, {}))
+{}
+
+TFileList &TFileList::operator=(TFileList &&other)
+{
+    if (this != &other) {
+        Clear();
+        OnDeleteObject = std::exchange(other.OnDeleteObject, nullptr);
+        entries_ = std::exchange(other.entries_, {});
+        basePath_ = std::exchange(other.basePath_, {});
+    }
+    return *this;
+}
+
 void TFileList::Add(const QString &path)
 {
     entries_.push_back({path, nullptr});

@@ -51,6 +51,10 @@ public:
     ~TFileList();
     TFileList(const TFileList &) = delete;
     TFileList &operator=(const TFileList &) = delete;
+    // Moving hands over entries, BasePath and OnDeleteObject; the source is left empty.
+    // Assigning over a list clears it first.
+    TFileList(TFileList &&other) noexcept;
+    TFileList &operator=(TFileList &&other);
 
     void Add(const QString &path);
     void AddObject(const QString &path, StoredObject *object);
