@@ -6,9 +6,11 @@
 #include "util/Paths.h"
 
 #include <QSet>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
@@ -36,10 +38,24 @@ struct FolderIdHash
 // that at most one descriptor is open at any depth.
 struct Found
 {
-    QByteArray name;
-    bool folder = false;
+    std::uint32_t nameOffset; // into the folder's name buffer
+    std::uint32_t nameLength;
+    bool folder;
     QString target; // a linked folder's canonical path
 };
+
+// Appends a name read from the file system. ASCII decodes to itself; everything else goes
+// through the one lossless conversion.
+inline void appendName(QString &path, const char *name, std::size_t len)
+{
+    for (std::size_t i = 0; i < len; ++i) {
+        if (static_cast<unsigned char>(name[i]) >= 0x80) {
+            path += FsDecode(QByteArray(name, qsizetype(len)));
+            return;
+        }
+    }
+    path += QLatin1StringView(name, qsizetype(len));
+}
 
 inline bool isDotOrDotDot(const char *name)
 {
@@ -74,31 +90,35 @@ public:
             return;
         }
         std::vector<Found> found;
-        if (!readFolder(folder, found))
+        std::string names;
+        if (!readFolder(folder, found, names))
             return;
         for (Found &f : found) {
             QString path;
-            if (!f.target.isEmpty())
-                path = f.target;
-            else
-                path = folder + FsDecode(f.name);
+            if (!f.target.isEmpty()) {
+                path = std::move(f.target);
+            } else {
+                path.reserve(folder.size() + f.nameLength + 1);
+                path += folder;
+                appendName(path, names.data() + f.nameOffset, f.nameLength);
+            }
             if (f.folder && !path.endsWith(PathDelim))
                 path += PathDelim;
-            if (!take(path, f.folder))
+            if (!take(std::move(path), f.folder))
                 return;
         }
     }
 
 private:
     // Handles one accepted-so-far entry; false when the folder's scan ends here.
-    bool take(const QString &path, bool folder)
+    bool take(QString path, bool folder)
     {
         const bool accept = accepts(path);
         if (abort_)
             return false;
         if (accept) {
             if (!folder || (options_ & fsoIncludeFolders))
-                list_.addFound(path);
+                list_.addFound(folder && (options_ & fsoRecurse) ? path : std::move(path));
             if (folder && (options_ & fsoRecurse)) {
                 scanFolder(path);
                 if (abort_)
@@ -158,7 +178,7 @@ private:
 
     // Reads the entries of folder that can go on: files with a matching extension, folders, and
     // links leading to either. False when the folder cannot be read or was read before.
-    bool readFolder(const QString &folder, std::vector<Found> &found)
+    bool readFolder(const QString &folder, std::vector<Found> &found, std::string &names)
     {
         const QByteArray path = FsEncode(folder);
         // O_DIRECTORY: a FIFO or device under a folder's name is never opened.
@@ -182,6 +202,11 @@ private:
             if (isDotOrDotDot(name))
                 continue;
             const std::size_t len = std::strlen(name);
+            const auto keep = [&](bool isFolder, QString target = {}) {
+                found.push_back(
+                    {std::uint32_t(names.size()), std::uint32_t(len), isFolder, std::move(target)});
+                names.append(name, len);
+            };
             unsigned char type = e->d_type;
             if (type == DT_UNKNOWN) {
                 if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
@@ -194,10 +219,10 @@ private:
             switch (type) {
             case DT_REG:
                 if (hasExtension(name, len))
-                    found.push_back({QByteArray(name, qsizetype(len)), false, {}});
+                    keep(false);
                 break;
             case DT_DIR:
-                found.push_back({QByteArray(name, qsizetype(len)), true, {}});
+                keep(true);
                 break;
             case DT_LNK:
                 // A link counts as what it finally leads to; loops and dangling links lead nowhere.
@@ -206,9 +231,9 @@ private:
                 if (S_ISDIR(st.st_mode)) {
                     QString target = ResolveShortcut(folder + FsDecode(QByteArray(name, qsizetype(len))));
                     if (!target.isEmpty())
-                        found.push_back({QByteArray(name, qsizetype(len)), true, std::move(target)});
+                        keep(true, std::move(target));
                 } else if (S_ISREG(st.st_mode) && hasExtension(name, len)) {
-                    found.push_back({QByteArray(name, qsizetype(len)), false, {}});
+                    keep(false);
                 }
                 break;
             default: // FIFOs, sockets and devices are never taken
@@ -287,10 +312,10 @@ QString TFileList::FullName(int index) const
     return basePath_ + entries_[index].path;
 }
 
-void TFileList::addFound(const QString &fullPath)
+void TFileList::addFound(QString fullPath)
 {
     if (basePath_.isEmpty()) {
-        Add(fullPath);
+        entries_.push_back({std::move(fullPath), nullptr});
         return;
     }
     if (fullPath.startsWith(basePath_)) {

@@ -93,7 +93,7 @@ private:
     friend class FolderScanner;
 
     void checkIndex(int index) const;
-    void addFound(const QString &fullPath);
+    void addFound(QString fullPath);
 
     std::vector<Entry> entries_;
     QString basePath_;
