@@ -3,6 +3,7 @@
 #include "util/FsName.h"
 
 #include <QThreadPool>
+#include <condition_variable>
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
@@ -103,6 +104,7 @@ struct AudioPlayer::Shared
     enum class Next { None, Checking, Good, Bad };
 
     std::mutex mutex;
+    std::condition_variable checked;
     std::atomic<quint64> generation{1};
     AudioPlayer *owner = nullptr;
     bool gapless = true;
@@ -167,7 +169,11 @@ GstBusSyncReply AudioBridge::busSync(GstBus *, GstMessage *message, gpointer use
 void AudioBridge::aboutToFinish(GstElement *playbin, gpointer user)
 {
     auto *shared = static_cast<Shared *>(user);
-    std::lock_guard lock(shared->mutex);
+    std::unique_lock lock(shared->mutex);
+    // Short local files are read to their end long before they finish playing, so the check
+    // of the candidate may still be running. The output keeps playing what it holds meanwhile.
+    shared->checked.wait_for(lock, std::chrono::seconds(6),
+                             [shared] { return shared->nextState != Shared::Next::Checking; });
     if (!shared->gapless || shared->nextState != Shared::Next::Good)
         return;
     if (shared->nextPcm) {
@@ -259,11 +265,13 @@ AudioPlayer::~AudioPlayer()
     gst_object_unref(playbin_);
 }
 
-quint64 AudioPlayer::play(const AudioTrack &track)
+quint64 AudioPlayer::play(const AudioTrack &track, const std::optional<AudioTrack> &next)
 {
     stop();
     const quint64 id = ++lastId_;
     current_ = id;
+    if (next)
+        setNext(*next);
     if (!playbin_) {
         failLater(id);
         return id;
@@ -296,6 +304,8 @@ quint64 AudioPlayer::play(const AudioTrack &track)
 
 void AudioPlayer::setNext(const AudioTrack &track)
 {
+    if (!options_.gapless)
+        return;
     const quint64 id = ++lastId_;
     {
         std::lock_guard lock(shared_->mutex);
@@ -304,8 +314,6 @@ void AudioPlayer::setNext(const AudioTrack &track)
         shared_->nextUri.clear();
         shared_->nextPcm.reset();
     }
-    if (!options_.gapless)
-        return;
     // The check runs off the GUI thread: a discoverer may take a while on a bad file.
     QThreadPool::globalInstance()->start([shared = shared_, id, track] {
         std::unique_ptr<PcmSource> pcm;
@@ -324,6 +332,7 @@ void AudioPlayer::setNext(const AudioTrack &track)
         shared->nextState = good ? Shared::Next::Good : Shared::Next::Bad;
         shared->nextUri = uri;
         shared->nextPcm = std::move(pcm);
+        shared->checked.notify_all();
     });
 }
 
@@ -334,11 +343,13 @@ void AudioPlayer::clearNext()
     shared_->nextState = Shared::Next::None;
     shared_->nextUri.clear();
     shared_->nextPcm.reset();
+    shared_->checked.notify_all();
 }
 
 void AudioPlayer::stop()
 {
     watchdog_.stop();
+    clearNext(); // also releases a streaming thread waiting for the candidate's check
     if (playbin_)
         gst_element_set_state(playbin_, GST_STATE_NULL);
     ++shared_->generation;

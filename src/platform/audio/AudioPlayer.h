@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
@@ -61,8 +62,10 @@ public:
     explicit AudioPlayer(const Options &options, QObject *parent = nullptr);
     ~AudioPlayer() override;
 
-    // Stops whatever plays and starts the track; returns its stream id (never 0).
-    quint64 play(const AudioTrack &track);
+    // Stops whatever plays and starts the track, with the candidate to follow it; returns its
+    // stream id (never 0). Short files are read to their end at once, so the candidate is best
+    // given here rather than later.
+    quint64 play(const AudioTrack &track, const std::optional<AudioTrack> &next = std::nullopt);
     // The track to follow the current one without a gap; replaces an earlier candidate.
     void setNext(const AudioTrack &track);
     void clearNext();
