@@ -185,9 +185,7 @@ private:
         const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             return false;
-        struct stat st
-        {
-        };
+        struct stat st;
         if (::fstat(fd, &st) != 0 || !visited_.insert(FolderId{st.st_dev, st.st_ino}).second) {
             ::close(fd);
             return false;
@@ -334,7 +332,8 @@ void TFileList::Scan(const TWideStringHash *extensions, TFileScanOptions options
 {
     FolderScanner scanner(*this, extensions, options, onFile);
     const int startCount = Count();
-    for (int i = 0; i < startCount; ++i) {
+    // The callback may shrink the list; entries it removed are simply not there any more.
+    for (int i = 0; i < startCount && i < Count(); ++i) {
         const QString path = FullName(i);
         if (path.isEmpty())
             continue;
