@@ -106,18 +106,63 @@ struct AudioPlayer::Shared
     std::mutex mutex;
     std::condition_variable checked;
     std::atomic<quint64> generation{1};
+    std::atomic<quint64> lastId{0};
+    AudioFollower follower;
     AudioPlayer *owner = nullptr;
+    std::weak_ptr<Shared> self;
     bool gapless = true;
     // The PCM that the next appsrc created by playbin plays.
     std::unique_ptr<PcmSource> pcmForSource;
     // Gapless candidate.
     quint64 nextId = 0;
+    int nextTag = -1;
     Next nextState = Next::None;
     QByteArray nextUri;
     std::unique_ptr<PcmSource> nextPcm;
     // Candidate handed to playbin, waiting for its first data to reach the output.
     quint64 handedOff = 0;
+    int handedOffTag = -1;
+
+    // Starts the background check of the track that follows the one tagged tag. Mutex held.
+    void checkFollowerLocked(const std::shared_ptr<Shared> &self, int tag);
 };
+
+void AudioPlayer::Shared::checkFollowerLocked(const std::shared_ptr<Shared> &self, int tag)
+{
+    nextId = 0;
+    nextState = Next::None;
+    nextUri.clear();
+    nextPcm.reset();
+    if (!gapless || !follower)
+        return;
+    std::optional<AudioTrack> track = follower(tag);
+    if (!track)
+        return;
+    const quint64 id = ++lastId;
+    nextId = id;
+    nextState = Next::Checking;
+    nextTag = track->tag;
+    // The check runs off the GUI thread: a discoverer may take a while on a bad file.
+    QThreadPool::globalInstance()->start([shared = self, id, track = std::move(*track)] {
+        std::unique_ptr<PcmSource> pcm;
+        QByteArray uri;
+        bool good = false;
+        if (track.pcm) {
+            pcm = track.pcm();
+            good = pcm != nullptr;
+        } else {
+            uri = fileUri(track.file);
+            good = !uri.isEmpty() && fileIsPlayable(uri);
+        }
+        std::lock_guard lock(shared->mutex);
+        if (shared->nextId != id)
+            return;
+        shared->nextState = good ? Next::Good : Next::Bad;
+        shared->nextUri = uri;
+        shared->nextPcm = std::move(pcm);
+        shared->checked.notify_all();
+    });
+}
 
 // GStreamer's callbacks, friends of the player so they can reach its shared state.
 struct AudioBridge
@@ -189,8 +234,10 @@ void AudioBridge::aboutToFinish(GstElement *playbin, gpointer user)
         g_object_set(playbin, "uri", shared->nextUri.constData(), nullptr);
     }
     shared->handedOff = shared->nextId;
-    shared->nextId = 0;
-    shared->nextState = Shared::Next::None;
+    shared->handedOffTag = shared->nextTag;
+    // Its own follower is checked now: a short track may run out before the GUI thread hears
+    // that it started.
+    shared->checkFollowerLocked(shared->self.lock(), shared->nextTag);
 }
 
 void AudioBridge::sourceSetup(GstElement *, GstElement *source, gpointer user)
@@ -225,6 +272,7 @@ AudioPlayer::AudioPlayer(const Options &options, QObject *parent)
 {
     InitAudio();
     shared_->owner = this;
+    shared_->self = shared_;
     shared_->gapless = options.gapless;
     watchdog_.setSingleShot(true);
     connect(&watchdog_, &QTimer::timeout, this, &AudioPlayer::onWatchdog);
@@ -265,13 +313,11 @@ AudioPlayer::~AudioPlayer()
     gst_object_unref(playbin_);
 }
 
-quint64 AudioPlayer::play(const AudioTrack &track, const std::optional<AudioTrack> &next)
+quint64 AudioPlayer::play(const AudioTrack &track)
 {
     stop();
-    const quint64 id = ++lastId_;
+    const quint64 id = ++shared_->lastId;
     current_ = id;
-    if (next)
-        setNext(*next);
     if (!playbin_) {
         failLater(id);
         return id;
@@ -291,6 +337,10 @@ quint64 AudioPlayer::play(const AudioTrack &track, const std::optional<AudioTrac
         failLater(id);
         return id;
     }
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->checkFollowerLocked(shared_, track.tag);
+    }
     g_object_set(playbin_, "uri", uri.constData(), nullptr);
     if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         stop();
@@ -302,38 +352,10 @@ quint64 AudioPlayer::play(const AudioTrack &track, const std::optional<AudioTrac
     return id;
 }
 
-void AudioPlayer::setNext(const AudioTrack &track)
+void AudioPlayer::setFollower(AudioFollower follower)
 {
-    if (!options_.gapless)
-        return;
-    const quint64 id = ++lastId_;
-    {
-        std::lock_guard lock(shared_->mutex);
-        shared_->nextId = id;
-        shared_->nextState = Shared::Next::Checking;
-        shared_->nextUri.clear();
-        shared_->nextPcm.reset();
-    }
-    // The check runs off the GUI thread: a discoverer may take a while on a bad file.
-    QThreadPool::globalInstance()->start([shared = shared_, id, track] {
-        std::unique_ptr<PcmSource> pcm;
-        QByteArray uri;
-        bool good = false;
-        if (track.pcm) {
-            pcm = track.pcm();
-            good = pcm != nullptr;
-        } else {
-            uri = fileUri(track.file);
-            good = !uri.isEmpty() && fileIsPlayable(uri);
-        }
-        std::lock_guard lock(shared->mutex);
-        if (shared->nextId != id)
-            return;
-        shared->nextState = good ? Shared::Next::Good : Shared::Next::Bad;
-        shared->nextUri = uri;
-        shared->nextPcm = std::move(pcm);
-        shared->checked.notify_all();
-    });
+    std::lock_guard lock(shared_->mutex);
+    shared_->follower = std::move(follower);
 }
 
 void AudioPlayer::clearNext()
@@ -356,6 +378,7 @@ void AudioPlayer::stop()
     {
         std::lock_guard lock(shared_->mutex);
         shared_->handedOff = 0;
+        shared_->handedOffTag = -1;
         shared_->pcmForSource.reset();
     }
     current_ = 0;
@@ -398,13 +421,15 @@ void AudioPlayer::handleMessage(quint64 generation, int type, bool fromPipeline,
     case GST_MESSAGE_STREAM_START:
         if (++streamStarts_ > 1) {
             quint64 next = 0;
+            int tag = -1;
             {
                 std::lock_guard lock(shared_->mutex);
                 std::swap(next, shared_->handedOff);
+                std::swap(tag, shared_->handedOffTag);
             }
             if (next) {
                 current_ = next;
-                emit advanced(next);
+                emit advanced(next, tag);
             }
         }
         break;

@@ -27,15 +27,24 @@ public:
 // Opens a fresh PCM source for one playing of a track; nullptr when it cannot be opened.
 using PcmSourceFactory = std::function<std::unique_ptr<PcmSource>()>;
 
-// One track: a file decoded by GStreamer, or raw PCM when pcm is set.
+// One track: a file decoded by GStreamer, or raw PCM when pcm is set. The tag is the caller's
+// own (a list index, say) and comes back with advanced().
 struct AudioTrack
 {
     QString file;
     PcmSourceFactory pcm;
+    int tag = -1;
 
-    static AudioTrack fromFile(const QString &path) { return {path, {}}; }
-    static AudioTrack fromPcm(PcmSourceFactory factory) { return {{}, std::move(factory)}; }
+    static AudioTrack fromFile(const QString &path, int tag = -1) { return {path, {}, tag}; }
+    static AudioTrack fromPcm(PcmSourceFactory factory, int tag = -1)
+    {
+        return {{}, std::move(factory), tag};
+    }
 };
+
+// Names the track to follow the one with the given tag, or none. Called on the GUI thread and
+// on GStreamer's streaming threads, so it must only read data that stays unchanged.
+using AudioFollower = std::function<std::optional<AudioTrack>(int tag)>;
 
 // Makes GStreamer ready; safe to call any number of times.
 void InitAudio();
@@ -44,8 +53,9 @@ void InitAudio();
 // stream id; the outcome arrives later, always on the owner's thread and never from inside
 // play(): started() once the track plays, failed() when it cannot be played (including a
 // start that neither plays nor fails within the watchdog time), ended() when it has played
-// out. A candidate given to setNext() is checked in the background; when it is good and the
-// current track runs out, it follows without a gap and advanced() reports its stream id.
+// out. With a follower set, the track that follows each started track is checked in the
+// background; when it is good and the current track runs out, it follows without a gap and
+// advanced() reports its stream id and tag. Otherwise the current track simply ends.
 class AudioPlayer : public QObject
 {
     Q_OBJECT
@@ -62,13 +72,9 @@ public:
     explicit AudioPlayer(const Options &options, QObject *parent = nullptr);
     ~AudioPlayer() override;
 
-    // Stops whatever plays and starts the track, with the candidate to follow it; returns its
-    // stream id (never 0). Short files are read to their end at once, so the candidate is best
-    // given here rather than later.
-    quint64 play(const AudioTrack &track, const std::optional<AudioTrack> &next = std::nullopt);
-    // The track to follow the current one without a gap; replaces an earlier candidate.
-    void setNext(const AudioTrack &track);
-    void clearNext();
+    // Stops whatever plays and starts the track; returns its stream id (never 0).
+    quint64 play(const AudioTrack &track);
+    void setFollower(AudioFollower follower);
     // Stops playing; no signal follows for the stopped stream.
     void stop();
 
@@ -82,13 +88,14 @@ signals:
     void started(quint64 stream);
     void failed(quint64 stream);
     void ended(quint64 stream);
-    void advanced(quint64 stream);
+    void advanced(quint64 stream, int tag);
 
 private:
     friend struct AudioBridge;
     struct Shared;
 
     void handleMessage(quint64 generation, int type, bool fromPipeline, int newState);
+    void clearNext();
     void failLater(quint64 stream);
     void onWatchdog();
 
@@ -97,7 +104,6 @@ private:
     GstElement *sink_ = nullptr;
     std::shared_ptr<Shared> shared_;
     QTimer watchdog_;
-    quint64 lastId_ = 0;
     quint64 current_ = 0;
     bool playing_ = false;
     int streamStarts_ = 0;

@@ -98,22 +98,30 @@ TEST_F(AudioPlayerTest, GoodNextTrackFollowsWithoutEnding)
 {
     AudioPlayer player(fakeOutput());
     QSignalSpy ended(&player, &AudioPlayer::ended);
-    const quint64 first = player.play(AudioTrack::fromFile(media->tone("g1.ogg", 1)),
-                                      AudioTrack::fromFile(media->tone("g2.mp3", 0.5, 660)));
+    const QString second = media->tone("g2.mp3", 0.5, 660);
+    player.setFollower([second](int tag) -> std::optional<AudioTrack> {
+        if (tag == 1)
+            return AudioTrack::fromFile(second, 2);
+        return std::nullopt;
+    });
+    QSignalSpy advanced(&player, &AudioPlayer::advanced);
+    const quint64 first = player.play(AudioTrack::fromFile(media->tone("g1.ogg", 1), 1));
     EXPECT_EQ(outcome(player, first), "advanced");
-    const quint64 second = player.current();
-    EXPECT_NE(second, first);
-    EXPECT_EQ(outcome(player, second), "ended");
+    const quint64 next = player.current();
+    EXPECT_NE(next, first);
+    ASSERT_EQ(advanced.size(), 1);
+    EXPECT_EQ(advanced.at(0).at(1).toInt(), 2);
+    EXPECT_EQ(outcome(player, next), "ended");
     ASSERT_EQ(ended.size(), 1);
-    EXPECT_EQ(ended.at(0).at(0).toULongLong(), second);
+    EXPECT_EQ(ended.at(0).at(0).toULongLong(), next);
 }
 
 TEST_F(AudioPlayerTest, BrokenNextTrackLetsTheCurrentOneEnd)
 {
     AudioPlayer player(fakeOutput());
     for (const QString &next : {media->text("next.mp3"), media->path("gone.mp3")}) {
-        const quint64 id =
-            player.play(AudioTrack::fromFile(media->tone("cur.ogg", 1)), AudioTrack::fromFile(next));
+        player.setFollower([next](int) { return AudioTrack::fromFile(next); });
+        const quint64 id = player.play(AudioTrack::fromFile(media->tone("cur.ogg", 1)));
         EXPECT_EQ(outcome(player, id), "ended") << next.toStdString();
     }
 }
@@ -121,10 +129,25 @@ TEST_F(AudioPlayerTest, BrokenNextTrackLetsTheCurrentOneEnd)
 TEST_F(AudioPlayerTest, PcmTracks)
 {
     AudioPlayer player(fakeOutput());
-    const auto silence = AudioTrack::fromPcm([] { return std::make_unique<SilenceSource>(); });
-    quint64 id = player.play(silence, silence);
-    EXPECT_EQ(outcome(player, id), "advanced");
-    EXPECT_EQ(outcome(player, player.current()), "ended");
+    // Three hand-overs in a row, each PCM source opened afresh: tags 0, 1, 2, 3.
+    const auto silence = [](int tag) {
+        return AudioTrack::fromPcm([] { return std::make_unique<SilenceSource>(); }, tag);
+    };
+    player.setFollower([silence](int tag) -> std::optional<AudioTrack> {
+        if (tag < 3)
+            return silence(tag + 1);
+        return std::nullopt;
+    });
+    QSignalSpy advanced(&player, &AudioPlayer::advanced);
+    quint64 id = player.play(silence(0));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(outcome(player, id), "advanced");
+        id = player.current();
+    }
+    EXPECT_EQ(outcome(player, id), "ended");
+    ASSERT_EQ(advanced.size(), 3);
+    EXPECT_EQ(advanced.at(2).at(1).toInt(), 3);
+    player.setFollower({});
 
     id = player.play(AudioTrack::fromPcm([] { return std::unique_ptr<audio::PcmSource>(); }));
     EXPECT_EQ(outcome(player, id), "failed");
