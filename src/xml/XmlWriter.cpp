@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace kalido {
@@ -15,6 +17,15 @@ namespace kalido {
 namespace {
 
 const QByteArray kMarker = QByteArrayLiteral("created by Tessel XML package");
+
+// Indentation stops growing here, so that a pathologically deep tree still writes in linear
+// space; the reader ignores indentation.
+constexpr int kMaxIndentLevel = 32;
+
+qsizetype indentOf(int level)
+{
+    return 2 * qsizetype(std::min(level, kMaxIndentLevel));
+}
 
 // Bytes that need a look when escaping: NUL ends the input, the rest become entities.
 constexpr bool needsEscape(unsigned char c)
@@ -107,7 +118,7 @@ bool isLeftOut(const TxmlNode &node, const QByteArray &text)
 void writeStartLine(QByteArray &out, TxmlNode &node, const QByteArray &text, int level)
 {
     const qsizetype lineStart = out.size();
-    out.append(2 * level, ' ');
+    out.append(indentOf(level), ' ');
     if (node.IsComment && node.ChildCount() == 0 && !text.isEmpty()) {
         out += "<!--";
         out += text;
@@ -147,7 +158,7 @@ void writeStartLine(QByteArray &out, TxmlNode &node, const QByteArray &text, int
 
 void writeEndLine(QByteArray &out, const TxmlNode &node, int level)
 {
-    out.append(2 * level, ' ');
+    out.append(indentOf(level), ' ');
     out += "</";
     out += node.Name;
     out += ">\r\n";
