@@ -6,6 +6,8 @@
 #include "files/StringHash.h"
 #include "project/CommonFolders.h"
 #include "project/PropertyAccess.h"
+#include "store/ProjectList.h"
+#include "store/XmlIni.h"
 #include "util/FsName.h"
 
 #include <QDir>
@@ -299,4 +301,38 @@ TEST_F(KDProperties, SecondDropKeepsEveryEntryReadable)
     EXPECT_EQ(props.PhotoFiles().BasePath(), root);
     for (int i = 0; i < props.PhotoFiles().Count(); ++i)
         EXPECT_TRUE(exists(props.PhotoFiles().FullName(i))) << props.PhotoFiles().FullName(i).toStdString();
+}
+
+TEST_F(KDProperties, ProjectCountReadsTheStoreOnceUntilReloaded)
+{
+    const QString desktop = root + QStringLiteral("desktop.xml");
+    writeFile(desktop, "<?xml version=\"1.0\"?>\r\n<projects>\r\n  <project path=\"/a.kdp\"/>\r\n"
+                       "  <other/>\r\n</projects>\r\n<window left=\"1\"/>\r\n");
+    const std::shared_ptr<IXMLIni> ini = NewXMLIni(desktop);
+    ASSERT_TRUE(ini->OpenKey(QStringLiteral("window"), false));
+
+    int asked = 0;
+    props.SetStoreProvider([&]() {
+        ++asked;
+        return ini;
+    });
+    EXPECT_EQ(GetPropText(props, "ProjectCount"), QStringLiteral("2")); // every child counts
+    // The store's open key is left where its user put it.
+    EXPECT_EQ(ini->ReadString(QStringLiteral("left")), QStringLiteral("1"));
+
+    ASSERT_TRUE(RememberProject(*ini, QStringLiteral("/b.kdp")));
+    EXPECT_EQ(props.ProjectCount(), 2);
+    EXPECT_EQ(asked, 1);
+    props.ReloadProjectCount();
+    EXPECT_EQ(props.ProjectCount(), 3);
+    EXPECT_EQ(asked, 2);
+
+    // No list, no store: no projects.
+    const std::shared_ptr<IXMLIni> empty = NewXMLIni(root + QStringLiteral("none.xml"));
+    props.SetStoreProvider([&] { return empty; });
+    props.ReloadProjectCount();
+    EXPECT_EQ(props.ProjectCount(), 0);
+    props.SetStoreProvider({});
+    props.ReloadProjectCount();
+    EXPECT_EQ(props.ProjectCount(), 0);
 }
