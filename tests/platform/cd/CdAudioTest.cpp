@@ -1,5 +1,10 @@
 #include "platform/cd/CdAudio.h"
 
+#include "files/FileList.h"
+#include "files/FolderListing.h"
+#include "files/StringHash.h"
+#include "platform/cd/CdFolder.h"
+
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -67,6 +72,25 @@ TEST(CdAudio, ImageListsItsAudioTracks)
     EXPECT_EQ(cd::ListTracks(image.cue + "/"), expected);
     EXPECT_TRUE(cd::IsDiscSource(image.cue + "/"));
     EXPECT_FALSE(cd::IsDiscSource(image.dir.filePath("disc.bin")));
+}
+
+TEST(CdAudio, ScanOfTheDiscFolderFindsTheTracks)
+{
+    CdImage image;
+    test::writeFile(image.dir.filePath("music/song.mp3"), "x");
+    cd::InstallCdFolderLister();
+    TWideStringHash music;
+    music.AddExtensions(QStringLiteral("wma;mp3;ogg;cda"));
+    TFileList list;
+    list.Add(image.cue + "/");
+    list.Add(image.dir.filePath("music/"));
+    list.Scan(&music, fsoRecurse);
+    QStringList names;
+    for (int i = 0; i < list.Count(); ++i)
+        names << list.FullName(i);
+    EXPECT_EQ(names, QStringList({image.cue + "/Track01.cda", image.cue + "/Track02.cda",
+                                  image.cue + "/Track03.cda", image.dir.filePath("music/song.mp3")}));
+    SetVirtualFolderLister({});
 }
 
 TEST(CdAudio, TracksReadByteIdentical)
