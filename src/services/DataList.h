@@ -80,6 +80,10 @@ public:
         return items_[std::size_t(index)].get();
     }
 
+    // Iteration over the records in order (each element a std::unique_ptr<T>).
+    auto begin() const { return items_.cbegin(); }
+    auto end() const { return items_.cend(); }
+
 private:
     void checkIndex(qsizetype index) const
     {

@@ -68,17 +68,22 @@ int TMessageBus::SubscriptionCount(const QString &topic) const
 
 void TMessageBus::Send(const QString &topic, const QVariant &data)
 {
-    TopicList *list = find(topic);
-    if (!list)
-        return;
+    TopicList *list = lastList_;
+    if (!list || topic != lastTopic_) {
+        list = find(topic);
+        if (!list)
+            return;
+        lastTopic_ = QString(topic.constData(), topic.size());
+        lastList_ = list;
+    }
 
     // The recipients are fixed now: a subscription added during the delivery waits for the next
     // Send, and one removed meanwhile is marked and skipped (its record lives on in removed_
     // until the outermost delivery ends, so these pointers stay valid).
-    const qsizetype n = list->Count();
-    QVarLengthArray<TSubscriber *, 16> recipients(n);
-    for (qsizetype i = 0; i < n; ++i)
-        recipients[i] = list->Item(i);
+    QVarLengthArray<TSubscriber *, 16> recipients;
+    recipients.reserve(list->Count());
+    for (const auto &s : *list)
+        recipients.append(s.get());
 
     ++delivering_;
     const auto done = qScopeGuard([this] {
@@ -156,8 +161,11 @@ void TMessageBus::removeSubscription(const QString &topic, const Criterion &crit
         break;
     }
     list = find(topic);
-    if (list && list->Count() == 0)
+    if (list && list->Count() == 0) {
+        if (list == lastList_)
+            lastList_ = nullptr;
         topics_->Remove(topic);
+    }
 }
 
 void TMessageBus::removeEverywhere(const Criterion &criterion)

@@ -127,6 +127,10 @@ private:
     void removeEverywhere(const Criterion &criterion);
 
     std::unique_ptr<TWideStringObjectHash> topics_;
+    // The topic sent last and its list, so that repeated sends skip the hashing. Cleared
+    // whenever a topic leaves the table. The key is a deep copy: its text cannot change.
+    QString lastTopic_;
+    TopicList *lastList_ = nullptr;
     // Records taken out while a delivery runs; freed when the outermost delivery ends.
     std::vector<std::unique_ptr<TSubscriber>> removed_;
     int delivering_ = 0;
