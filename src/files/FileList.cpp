@@ -190,55 +190,60 @@ private:
             ::close(fd);
             return false;
         }
-        DIR *dir = ::fdopendir(fd);
-        if (!dir) {
-            ::close(fd);
-            return false;
-        }
-        while (const dirent *e = ::readdir(dir)) {
-            const char *name = e->d_name;
-            if (isDotOrDotDot(name))
-                continue;
-            const std::size_t len = std::strlen(name);
-            const auto keep = [&](bool isFolder, QString target = {}) {
-                found.push_back(
-                    {std::uint32_t(names.size()), std::uint32_t(len), isFolder, std::move(target)});
-                names.append(name, len);
-            };
-            unsigned char type = e->d_type;
-            if (type == DT_UNKNOWN) {
-                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (buffer_.empty())
+            buffer_.resize(32768);
+        for (;;) {
+            // An error part way through keeps what was read so far.
+            const ssize_t n = ::getdents64(fd, buffer_.data(), buffer_.size());
+            if (n <= 0)
+                break;
+            for (ssize_t pos = 0; pos < n;) {
+                const auto *e = reinterpret_cast<const dirent64 *>(buffer_.data() + pos);
+                pos += e->d_reclen;
+                const char *name = e->d_name;
+                if (isDotOrDotDot(name))
                     continue;
-                type = S_ISREG(st.st_mode)   ? DT_REG
-                       : S_ISDIR(st.st_mode) ? DT_DIR
-                       : S_ISLNK(st.st_mode) ? DT_LNK
-                                             : DT_UNKNOWN;
-            }
-            switch (type) {
-            case DT_REG:
-                if (hasExtension(name, len))
-                    keep(false);
-                break;
-            case DT_DIR:
-                keep(true);
-                break;
-            case DT_LNK:
-                // A link counts as what it finally leads to; loops and dangling links lead nowhere.
-                if (::fstatat(fd, name, &st, 0) != 0)
-                    break;
-                if (S_ISDIR(st.st_mode)) {
-                    QString target = ResolveShortcut(folder + FsDecode(QByteArray(name, qsizetype(len))));
-                    if (!target.isEmpty())
-                        keep(true, std::move(target));
-                } else if (S_ISREG(st.st_mode) && hasExtension(name, len)) {
-                    keep(false);
+                const std::size_t len = std::strlen(name);
+                const auto keep = [&](bool isFolder, QString target = {}) {
+                    found.push_back(
+                        {std::uint32_t(names.size()), std::uint32_t(len), isFolder, std::move(target)});
+                    names.append(name, len);
+                };
+                unsigned char type = e->d_type;
+                if (type == DT_UNKNOWN) {
+                    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                        continue;
+                    type = S_ISREG(st.st_mode)   ? DT_REG
+                           : S_ISDIR(st.st_mode) ? DT_DIR
+                           : S_ISLNK(st.st_mode) ? DT_LNK
+                                                 : DT_UNKNOWN;
                 }
-                break;
-            default: // FIFOs, sockets and devices are never taken
-                break;
+                switch (type) {
+                case DT_REG:
+                    if (hasExtension(name, len))
+                        keep(false);
+                    break;
+                case DT_DIR:
+                    keep(true);
+                    break;
+                case DT_LNK:
+                    // A link counts as what it finally leads to; loops and dangling links lead nowhere.
+                    if (::fstatat(fd, name, &st, 0) != 0)
+                        break;
+                    if (S_ISDIR(st.st_mode)) {
+                        QString target = ResolveShortcut(folder + FsDecode(QByteArray(name, qsizetype(len))));
+                        if (!target.isEmpty())
+                            keep(true, std::move(target));
+                    } else if (S_ISREG(st.st_mode) && hasExtension(name, len)) {
+                        keep(false);
+                    }
+                    break;
+                default: // FIFOs, sockets and devices are never taken
+                    break;
+                }
             }
         }
-        ::closedir(dir);
+        ::close(fd);
         return true;
     }
 
@@ -249,6 +254,7 @@ private:
     bool abort_ = false;
     std::unordered_set<FolderId, FolderIdHash> visited_;
     QSet<QString> visitedVirtual_;
+    std::vector<char> buffer_; // reused by every folder: each is read completely before the next
 };
 
 TFileList::~TFileList()
@@ -356,7 +362,10 @@ void TFileList::Scan(const TWideStringHash *extensions, TFileScanOptions options
 
 void TFileList::RemoveFolders()
 {
-    std::erase_if(entries_, [this](const Entry &e) { return (basePath_ + e.path).endsWith(PathDelim); });
+    // With a BasePath, an empty entry stands for BasePath itself, a folder.
+    std::erase_if(entries_, [this](const Entry &e) {
+        return e.path.isEmpty() ? !basePath_.isEmpty() : e.path.endsWith(PathDelim);
+    });
 }
 
 void TFileList::MakeRelative()
