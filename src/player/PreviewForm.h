@@ -88,10 +88,13 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void FormCreate();
     void PhotoLoaded(int candidate);
+    // Ends the show: hides the window when it is up, or tells Run not to open it.
+    void CloseWindow();
     void FinishShow();
 
     TKDProperties *properties_ = nullptr;
