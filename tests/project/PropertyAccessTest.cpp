@@ -40,7 +40,7 @@ class Derived : public Base
     Q_PROPERTY(uint Small READ Small WRITE SetSmall)
 
 public:
-    enum TMode { mAlpha, mBeta, mGamma };
+    enum TMode : int { mAlpha, mBeta, mGamma };
     Q_ENUM(TMode)
     enum Option { oRed = 1, oGreen = 2, oBlue = 4, oAll = 7 };
     Q_DECLARE_FLAGS(TOptions, Option)
