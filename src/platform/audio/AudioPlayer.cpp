@@ -4,10 +4,12 @@
 
 #include <QThreadPool>
 #include <condition_variable>
+#include <deque>
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 #include <mutex>
+#include <tuple>
 #include <unistd.h>
 
 namespace kalido::audio {
@@ -119,9 +121,9 @@ struct AudioPlayer::Shared
     Next nextState = Next::None;
     QByteArray nextUri;
     std::unique_ptr<PcmSource> nextPcm;
-    // Candidate handed to playbin, waiting for its first data to reach the output.
-    quint64 handedOff = 0;
-    int handedOffTag = -1;
+    // Candidates handed to playbin whose first data has not reached the output yet (stream id,
+    // tag). Short tracks are read through at once, so several can wait in line.
+    std::deque<std::pair<quint64, int>> handedOff;
 
     // Starts the background check of the track that follows the one tagged tag. Mutex held.
     void checkFollowerLocked(const std::shared_ptr<Shared> &self, int tag);
@@ -233,8 +235,7 @@ void AudioBridge::aboutToFinish(GstElement *playbin, gpointer user)
             return;
         g_object_set(playbin, "uri", shared->nextUri.constData(), nullptr);
     }
-    shared->handedOff = shared->nextId;
-    shared->handedOffTag = shared->nextTag;
+    shared->handedOff.emplace_back(shared->nextId, shared->nextTag);
     // Its own follower is checked now: a short track may run out before the GUI thread hears
     // that it started.
     shared->checkFollowerLocked(shared->self.lock(), shared->nextTag);
@@ -377,8 +378,7 @@ void AudioPlayer::stop()
     ++shared_->generation;
     {
         std::lock_guard lock(shared_->mutex);
-        shared_->handedOff = 0;
-        shared_->handedOffTag = -1;
+        shared_->handedOff.clear();
         shared_->pcmForSource.reset();
     }
     current_ = 0;
@@ -424,8 +424,10 @@ void AudioPlayer::handleMessage(quint64 generation, int type, bool fromPipeline,
             int tag = -1;
             {
                 std::lock_guard lock(shared_->mutex);
-                std::swap(next, shared_->handedOff);
-                std::swap(tag, shared_->handedOffTag);
+                if (!shared_->handedOff.empty()) {
+                    std::tie(next, tag) = shared_->handedOff.front();
+                    shared_->handedOff.pop_front();
+                }
             }
             if (next) {
                 current_ = next;
