@@ -201,7 +201,7 @@ void SetMessagesPaths(const QStringList &paths)
 {
     Engine &e = engine();
     e.paths = paths;
-    e.pathsSet = true;
+    e.pathsSet = !paths.isEmpty();
     e.localeReady = false;
 }
 

@@ -22,7 +22,8 @@ inline constexpr const char *LanguagesDomain = "languages";
 // Folders searched for catalogues, in order. By default: "locale" beside the executable and one
 // and two levels above it (the build tree), then "../share/kalido/locale".
 QStringList MessagesPaths();
-// Replaces the folders (tests, packaging); the language in use is loaded again from them.
+// Replaces the folders (tests, packaging), an empty list restoring the default ones; the
+// language in use is loaded again from them.
 void SetMessagesPaths(const QStringList &paths);
 
 // Codes of the languages whose catalogue for Domain is installed: the sub-folders holding

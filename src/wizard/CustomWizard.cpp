@@ -83,23 +83,29 @@ TCustomWizard::TCustomWizard(QWidget *parent) : QDialog(parent)
     pnBottom_->setObjectName(QStringLiteral("pnBottom"));
     pnBottom_->setFixedHeight(38);
     pnBottom_->setAutoFillBackground(true);
-    auto *bottom = new QHBoxLayout(pnBottom_);
-    bottom->setContentsMargins(0, 0, 0, 0);
+    auto *bottomColumn = new QVBoxLayout(pnBottom_);
+    bottomColumn->setContentsMargins(0, 0, 0, 0);
+    bottomColumn->setSpacing(0);
     bevel1_ = new QFrame(pnBottom_);
     bevel1_->setObjectName(QStringLiteral("Bevel1"));
     bevel1_->setFrameShape(QFrame::HLine);
     bevel1_->setFrameShadow(QFrame::Sunken);
+    bevel1_->setFixedHeight(3);
+    bottomColumn->addWidget(bevel1_);
+    auto *bottom = new QHBoxLayout;
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottomColumn->addLayout(bottom, 1);
     bottom->addStretch(1);
     pnButtons_ = new QWidget(pnBottom_);
     pnButtons_->setObjectName(QStringLiteral("pnButtons"));
-    pnButtons_->setFixedSize(354, 38);
+    pnButtons_->setFixedSize(354, 35);
     bottom->addWidget(pnButtons_);
     main->addWidget(pnBottom_);
 
     auto makeButton = [this](const char *name, const QString &caption, int x) {
         auto *b = new QPushButton(caption, pnButtons_);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(x, 7, 75, 25);
+        b->setGeometry(x, 5, 75, 25);
         b->setAutoDefault(false);
         return b;
     };

@@ -147,14 +147,17 @@ void TxWizardBox::DrawItems(QPainter &painter)
         TDrawnRow drawn{i, text, textRect, isBold, TArrow::None};
         if (header) {
             const int x = left + painter.fontMetrics().horizontalAdvance(text) + 8;
+            // Both arrows are centred on the row's text line.
+            const int middle = top + RowHeight / 2;
+            const int downTop = middle - ArrowSize / 2;
             QPolygon triangle;
             if (caption + u'\\' == currentGroup) {
-                triangle << QPoint(x - ArrowSize, top) << QPoint(x + ArrowSize, top)
-                         << QPoint(x, top + ArrowSize);
+                triangle << QPoint(x - ArrowSize, downTop) << QPoint(x + ArrowSize, downTop)
+                         << QPoint(x, downTop + ArrowSize);
                 drawn.Arrow = TArrow::Down;
             } else {
-                triangle << QPoint(x, top - ArrowSize) << QPoint(x, top + ArrowSize)
-                         << QPoint(x + ArrowSize, top);
+                triangle << QPoint(x, middle - ArrowSize) << QPoint(x, middle + ArrowSize)
+                         << QPoint(x + ArrowSize, middle);
                 drawn.Arrow = TArrow::Right;
             }
             painter.save();
