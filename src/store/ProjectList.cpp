@@ -12,13 +12,10 @@ bool RememberProject(IXMLIni &ini, const QString &path)
 {
     ini.OpenKey(ListKey, true);
     const auto list = ini.GetCurrentNode();
-    // File names on Linux differ by letter case and may hold "&": only the exact path is the
-    // same project.
-    for (int i = 0; i < list->ChildCount(); ++i) {
-        const auto entry = list->Child(i);
-        if (entry->NameIs(EntryName) && entry->Attribute(PathValue) == path)
-            return true;
-    }
+    // The same project saved again under another letter case or "&" spelling stays one entry,
+    // listed under the path it was first saved as.
+    if (list->FindChildByAttribute(EntryName, PathValue, path))
+        return true;
     // Written through the store, so the path is kept exactly as given.
     ini.SetCurrentNode(list->AddNamedChild(EntryName));
     ini.WriteString(PathValue, path);

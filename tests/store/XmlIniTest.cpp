@@ -395,9 +395,11 @@ TEST(ProjectList, DesktopFileWithTwoProjects)
     ASSERT_TRUE(RememberProject(*ini, "/home/u/garden.kdp"));
     EXPECT_EQ(readFile(file), twoProjects + "\r\n");
 
-    // A path that differs only in letter case is another file.
-    ASSERT_TRUE(RememberProject(*ini, "/home/u/Garden.kdp"));
+    // The same project under another letter case or "&" spelling stays one entry, as first saved.
+    ASSERT_TRUE(RememberProject(*ini, "/HOME/U/Garden.KDP"));
+    ASSERT_TRUE(RememberProject(*ini, "/home/u/Trips/Rome  Ostia.kdp"));
+    ASSERT_TRUE(RememberProject(*ini, "/home/u/other.kdp"));
     auto reread = NewXMLIni(file);
     EXPECT_EQ(SavedProjects(*reread),
-              QStringList({"/home/u/Trips/Rome & Ostia.kdp", "/home/u/garden.kdp", "/home/u/Garden.kdp"}));
+              QStringList({"/home/u/Trips/Rome & Ostia.kdp", "/home/u/garden.kdp", "/home/u/other.kdp"}));
 }
