@@ -4,6 +4,7 @@
 #include "files/StringHash.h"
 #include "project/CommonFolders.h"
 #include "project/FsProbe.h"
+#include "shell/ProjectData.h"
 #include "store/XmlIni.h"
 #include "util/FsName.h"
 #include "util/Paths.h"
@@ -93,7 +94,11 @@ void TKDProperties::ReloadProjectCount()
 {
     projectCountLoaded_ = true;
     projectCount_ = 0;
-    const std::shared_ptr<IXMLIni> store = storeProvider_ ? storeProvider_() : nullptr;
+    std::shared_ptr<IXMLIni> store;
+    if (storeProvider_)
+        store = storeProvider_();
+    else if (TProjectData *env = ProjectData())
+        store = env->Ini();
     if (!store)
         return;
     try {

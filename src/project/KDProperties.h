@@ -66,8 +66,8 @@ public:
 
     // Re-reads the number of children of the "projects" key of the per-user settings.
     void ReloadProjectCount();
-    // Where ReloadProjectCount finds the per-user settings; by default the environment
-    // object's "desktop.xml" store. No provider, or none returned, counts 0 projects.
+    // Where ReloadProjectCount finds the per-user settings. Without a provider it is the
+    // environment object's "desktop.xml" store; no store at all counts 0 projects.
     void SetStoreProvider(TStoreProvider provider) { storeProvider_ = std::move(provider); }
 
     // Adds the files of dropped items (full file-system paths, in drop order; empty for items

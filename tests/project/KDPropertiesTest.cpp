@@ -6,6 +6,7 @@
 #include "files/StringHash.h"
 #include "project/CommonFolders.h"
 #include "project/PropertyAccess.h"
+#include "shell/ProjectData.h"
 #include "store/ProjectList.h"
 #include "store/XmlIni.h"
 #include "util/FsName.h"
@@ -335,4 +336,18 @@ TEST_F(KDProperties, ProjectCountReadsTheStoreOnceUntilReloaded)
     props.SetStoreProvider({});
     props.ReloadProjectCount();
     EXPECT_EQ(props.ProjectCount(), 0);
+}
+
+TEST_F(KDProperties, ProjectCountComesFromTheEnvironmentByDefault)
+{
+    EXPECT_EQ(props.ProjectCount(), 0); // no environment object
+    writeFile(root + QStringLiteral("user/desktop.xml"),
+              "<?xml version=\"1.0\"?>\r\n<projects>\r\n  <project path=\"/a.kdp\"/>\r\n</projects>\r\n");
+    TProjectDataSources sources;
+    sources.definitionFile = root + QStringLiteral("none.xml");
+    sources.resourceFolder = root;
+    sources.userDir = root + QStringLiteral("user/");
+    TProjectData env(sources);
+    props.ReloadProjectCount();
+    EXPECT_EQ(props.ProjectCount(), 1);
 }
