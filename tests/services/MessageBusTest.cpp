@@ -92,7 +92,7 @@ TEST(MessageBus, DeliversInSubscriptionOrderAndNestedSendsRunToCompletion)
     TMessageBus bus;
     QStringList log;
     Recorder a{QStringLiteral("a"), &log}, b{QStringLiteral("b"), &log}, c{QStringLiteral("c"), &log};
-    bus.Subscribe(QStringList{QStringLiteral("outer"), QStringLiteral("inner")}, a.handler());
+    bus.Subscribe({QStringLiteral("outer"), QStringLiteral("inner")}, a.handler());
     bus.Subscribe(QStringLiteral("outer"), b.handler());
     bus.Subscribe(QStringLiteral("inner"), c.handler());
     b.onCall = [&](const QString &topic) {

@@ -180,7 +180,7 @@ TEST(Timers, ThrowingHandlerKeepsItsTimerUntilAFiringCompletes)
     const int id = timers.SetTimer(1, QStringLiteral("retry"), s.handler(), false);
     timers.SetTimer(1, QStringLiteral("other"), other.handler(), false);
 
-    ASSERT_TRUE(waitFor([&] { return s.fired == 3; }));
+    ASSERT_TRUE(waitFor([&] { return s.fired == 3 && other.fired == 1; }));
     settle();
     EXPECT_EQ(errors, (QStringList{"busy", "busy"}));
     EXPECT_EQ(other.fired, 1);
