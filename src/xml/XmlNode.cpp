@@ -281,20 +281,36 @@ void TStrAttrHash::Clear()
 
 TxmlNode::~TxmlNode()
 {
-    // Tear the subtree down without recursion, so that any depth of nesting is safe.
-    std::vector<std::unique_ptr<TxmlNode>> pending = std::move(children_);
+    // Tear the subtree down without recursion, so that any depth of nesting is safe. Nodes go in
+    // document order, the order they were most likely allocated in, which keeps freeing cheap.
+    std::vector<std::unique_ptr<TxmlNode>> pending;
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
+        pending.push_back(std::move(*it));
+    children_.clear();
     while (!pending.empty()) {
         std::unique_ptr<TxmlNode> node = std::move(pending.back());
         pending.pop_back();
-        for (auto &child : node->children_)
-            pending.push_back(std::move(child));
+        node->attributes_.reset();
+        node->rawAttributes_ = QByteArray();
+        node->Text = QByteArray();
+        for (auto it = node->children_.rbegin(); it != node->children_.rend(); ++it)
+            pending.push_back(std::move(*it));
         node->children_.clear();
     }
 }
 
 void TxmlNode::SetAttributes(std::unique_ptr<TStrAttrHash> table)
 {
+    rawAttributes_ = QByteArray();
     attributes_ = std::move(table);
+}
+
+void TxmlNode::buildTable() const
+{
+    attributes_ = std::make_unique<TStrAttrHash>();
+    TxmlParser::FillTable(QByteArrayView(rawAttributes_).sliced(rawBegin_, rawEnd_ - rawBegin_),
+                          *attributes_);
+    rawAttributes_ = QByteArray();
 }
 
 TxmlNode *TxmlNode::Child(int index) const
@@ -471,10 +487,11 @@ void TxmlNode::Decode()
         return;
     Decoded = true;
     Text = trimBlanks(DecodeEntities(QByteArrayView(Text))).toByteArray();
-    if (!attributes_)
+    TStrAttrHash *attrs = table();
+    if (!attrs)
         return;
-    for (int i = 0; i < attributes_->Count(); ++i) {
-        QString &value = attributes_->Item(i).Value;
+    for (int i = 0; i < attrs->Count(); ++i) {
+        QString &value = attrs->Item(i).Value;
         const QStringView trimmed = trimBlanks(QStringView(value));
         if (trimmed.size() == value.size() && !value.contains(u'&'))
             continue;
@@ -490,7 +507,7 @@ QByteArray TxmlNode::GetText()
 
 QString TxmlNode::Attribute(QByteArrayView name)
 {
-    if (!attributes_)
+    if (!table())
         return QString();
     Decode();
     return attributes_->Value(name);
@@ -498,7 +515,7 @@ QString TxmlNode::Attribute(QByteArrayView name)
 
 void TxmlNode::SetAttribute(const QByteArray &name, const QString &value)
 {
-    if (!attributes_)
+    if (!table())
         attributes_ = std::make_unique<TStrAttrHash>();
     attributes_->SetValue(name, value);
 }
@@ -589,7 +606,7 @@ void TxmlNode::SetAttributeAsIndex(const QByteArray &name, const QString &items,
 
 QString TxmlNode::AttributesText()
 {
-    if (!attributes_)
+    if (!table())
         return QString();
     Decode();
     QString out;
@@ -809,7 +826,7 @@ std::unique_ptr<TxmlNode> LoadXmlBytes(QByteArrayView bytes)
 {
     auto doc = std::make_unique<TxmlNode>(QByteArrayLiteral("Root"));
     TxmlParser parser(doc.get());
-    parser.Parse(bytes);
+    parser.Parse(bytes.toByteArray());
     return doc;
 }
 

@@ -83,7 +83,7 @@ public:
 
     TxmlNode *Parent() const { return parent_; }
     // The attribute table; null until the first SetAttribute (or one handed over by the parser).
-    TStrAttrHash *Attributes() const { return attributes_.get(); }
+    TStrAttrHash *Attributes() const { return table(); }
     void SetAttributes(std::unique_ptr<TStrAttrHash> table);
 
     int ChildCount() const { return static_cast<int>(children_.size()); }
@@ -176,9 +176,22 @@ public:
 private:
     friend class TxmlParser;
 
+    TStrAttrHash *table() const
+    {
+        if (!rawAttributes_.isNull())
+            buildTable();
+        return attributes_.get();
+    }
+    void buildTable() const;
+
     TxmlNode *parent_ = nullptr;
     std::vector<std::unique_ptr<TxmlNode>> children_;
-    std::unique_ptr<TStrAttrHash> attributes_;
+    mutable std::unique_ptr<TStrAttrHash> attributes_;
+    // A parsed tag's attributes stay in the source bytes (shared, not copied) until the table is
+    // first needed: most of a large document's values are never looked at.
+    mutable QByteArray rawAttributes_;
+    mutable qsizetype rawBegin_ = 0;
+    mutable qsizetype rawEnd_ = 0;
 };
 
 // A new document node named "Root" holding the file's top-level nodes; empty when the file does

@@ -93,10 +93,7 @@ bool ReadXmlFileBytes(const QString &fileName, QByteArray &bytes)
     return true;
 }
 
-TxmlParser::TxmlParser(TxmlNode *root) : root_(root)
-{
-    table_.reserve(16);
-}
+TxmlParser::TxmlParser(TxmlNode *root) : root_(root) {}
 
 inline bool TxmlParser::next()
 {
@@ -106,22 +103,6 @@ inline bool TxmlParser::next()
     }
     eof_ = true;
     return false;
-}
-
-QByteArray TxmlParser::internName(QByteArrayView name)
-{
-    // Names repeat throughout a document: share one copy of each recent name.
-    const qsizetype n = name.size();
-    if (n == 0)
-        return QByteArray();
-    if (n > 40)
-        return name.toByteArray();
-    const auto *s = reinterpret_cast<const unsigned char *>(name.data());
-    const unsigned h = (unsigned(n) * 131u + s[0] * 31u + s[n - 1] * 7u + s[n / 2]) % names_.size();
-    QByteArray &slot = names_[h];
-    if (slot.size() != n || std::memcmp(slot.constData(), s, n) != 0)
-        slot = name.toByteArray();
-    return slot;
 }
 
 QByteArray TxmlParser::internText(QByteArrayView text)
@@ -139,56 +120,6 @@ QByteArray TxmlParser::internText(QByteArrayView text)
     return slot;
 }
 
-QString TxmlParser::makeValue(QByteArrayView raw, bool lineBreaksToSpaces)
-{
-    const qsizetype n = raw.size();
-    const auto *s = reinterpret_cast<const unsigned char *>(raw.data());
-    bool plain = true;
-    for (qsizetype i = 0; i < n && plain; ++i)
-        plain = s[i] >= 32 && s[i] < 0x80;
-    if (plain && n <= 24) {
-        // Short values ("0", "True", a colour) recur: share them.
-        unsigned h = unsigned(n) * 2654435761u;
-        for (qsizetype i = 0; i < n; ++i)
-            h = (h ^ s[i]) * 16777619u;
-        QString &slot = values_[h % values_.size()];
-        if (slot.size() == n) {
-            bool same = true;
-            for (qsizetype i = 0; i < n && same; ++i)
-                same = slot[i].unicode() == s[i];
-            if (same)
-                return slot;
-        }
-        slot = QString::fromLatin1(raw);
-        return slot;
-    }
-    if (plain)
-        return QString::fromLatin1(raw);
-    QString out = FromAnsi(raw);
-    if (lineBreaksToSpaces) {
-        for (qsizetype i = 0; i < n; ++i)
-            if (s[i] == '\r' || s[i] == '\n')
-                out[i] = u' ';
-    }
-    return out;
-}
-
-void TxmlParser::addAttribute(QByteArrayView name, QByteArrayView raw, bool quoted)
-{
-    table_.push_back(TAttrRec{internName(name), makeValue(raw, quoted)});
-}
-
-std::unique_ptr<TStrAttrHash> TxmlParser::takeTable()
-{
-    auto table = std::make_unique<TStrAttrHash>();
-    table->items_.reserve(table_.size());
-    for (auto &rec : table_)
-        table->items_.push_back(std::move(rec));
-    table->count_ = static_cast<int>(table_.size());
-    table_.clear();
-    return table;
-}
-
 QByteArrayView TxmlParser::readChunk()
 {
     if (slashPending_) {
@@ -198,35 +129,42 @@ QByteArrayView TxmlParser::readChunk()
         return "/>";
     }
     const unsigned char *start = p_;
+    const unsigned char *q = p_;
     for (;;) {
-        const unsigned char c = *p_;
-        if (is(c, kChunkStop)) {
-            if (c == '<') {
-                if (p_ != start)
-                    return QByteArrayView(start, p_ - start);
-                if (!next())
-                    return "<";
-                if (*p_ == '/')
-                    return "</";
-                pending_ = true;
-                return "<";
-            }
-            if (c == '/') {
-                if (!next())
-                    return QByteArrayView(start, end_ - start);
-                if (*p_ == '>') {
-                    slashPending_ = true;
-                    return QByteArrayView(start, p_ - 1 - start);
-                }
-                // "/" and the byte after it belong to the text, whatever that byte is.
-            } else { // '>'
-                if (p_ == start)
-                    return ">";
-                return QByteArrayView(start, p_ - start);
-            }
+        // Ordinary bytes are simply taken; only "<", "/" and ">" need a look.
+        while (q < end_ && !is(*q, kChunkStop))
+            ++q;
+        if (q == end_) {
+            p_ = end_ - 1;
+            eof_ = true;
+            return QByteArrayView(start, end_ - start);
         }
+        p_ = q;
+        const unsigned char c = *p_;
+        if (c == '<') {
+            if (p_ != start)
+                return QByteArrayView(start, p_ - start);
+            if (!next())
+                return "<";
+            if (*p_ == '/')
+                return "</";
+            pending_ = true;
+            return "<";
+        }
+        if (c == '>') {
+            if (p_ == start)
+                return ">";
+            return QByteArrayView(start, p_ - start);
+        }
+        // "/": before ">" it closes an empty element; otherwise it and the byte after it belong
+        // to the text, whatever that byte is.
         if (!next())
             return QByteArrayView(start, end_ - start);
+        if (*p_ == '>') {
+            slashPending_ = true;
+            return QByteArrayView(start, p_ - 1 - start);
+        }
+        q = p_ + 1;
     }
 }
 
@@ -257,92 +195,178 @@ QByteArrayView TxmlParser::readTagName()
     return QByteArrayView(start, len);
 }
 
-void TxmlParser::readAttributes(bool keep)
+namespace {
+
+// The position of the scanner: Current is *p; a failed read sets eof.
+struct Cursor
 {
-    if (eof_)
+    const unsigned char *&p;
+    const unsigned char *end;
+    bool &eof;
+    bool &slashPending;
+
+    bool next()
+    {
+        if (end - p > 1) {
+            ++p;
+            return true;
+        }
+        eof = true;
+        return false;
+    }
+};
+
+// The attribute reader, from Current to the end of the tag. Add(name, value, quoted) receives
+// each attribute in order, the value as raw bytes.
+template <typename Add> void scanAttributes(Cursor c, Add &&add)
+{
+    if (c.eof)
         return;
-    const unsigned char *word = p_;
+    const unsigned char *word = c.p;
     qsizetype wordLen = 0;
     QByteArrayView name;
     bool afterEquals = false;
     bool separator = false;
     for (;;) {
-        const unsigned char c = *p_;
-        if (!is(c, kWordStop)) {
+        const unsigned char ch = *c.p;
+        if (!is(ch, kWordStop)) {
             if (separator || wordLen == 0) {
-                word = p_;
+                word = c.p;
                 wordLen = 0;
                 separator = false;
             }
             ++wordLen;
             // The rest of a plain word needs no look at each byte's role.
-            while (end_ - p_ > 1 && !is(p_[1], kWordStop)) {
-                ++p_;
+            while (c.end - c.p > 1 && !is(c.p[1], kWordStop)) {
+                ++c.p;
                 ++wordLen;
             }
-        } else if (c == '"' && afterEquals) {
-            const unsigned char *open = p_;
-            const void *close = end_ - p_ > 1 ? std::memchr(p_ + 1, '"', end_ - p_ - 1) : nullptr;
-            const unsigned char *stop = close ? static_cast<const unsigned char *>(close) : end_;
-            if (keep)
-                addAttribute(QByteArrayView(word, wordLen), QByteArrayView(open + 1, stop - open - 1), true);
+        } else if (ch == '"' && afterEquals) {
+            const unsigned char *open = c.p;
+            const void *close = c.end - c.p > 1 ? std::memchr(c.p + 1, '"', c.end - c.p - 1) : nullptr;
+            const unsigned char *stop = close ? static_cast<const unsigned char *>(close) : c.end;
+            add(QByteArrayView(word, wordLen), QByteArrayView(open + 1, stop - open - 1), true);
             wordLen = 0;
             afterEquals = false;
             separator = false;
             if (!close) {
-                p_ = end_ - 1;
-                eof_ = true;
+                c.p = c.end - 1;
+                c.eof = true;
                 return;
             }
-            p_ = stop;
-        } else if (is(c, kSeparator)) {
+            c.p = stop;
+        } else if (is(ch, kSeparator)) {
             const bool wasSeparator = separator;
             separator = true;
             const bool endsValue = !wasSeparator && afterEquals;
-            if (c == '/') {
-                if (!next())
+            if (ch == '/') {
+                if (!c.next())
                     return;
-                if (*p_ == '>') {
-                    if (endsValue && keep)
-                        addAttribute(name, QByteArrayView(word, wordLen), false);
-                    slashPending_ = true;
+                if (*c.p == '>') {
+                    if (endsValue)
+                        add(name, QByteArrayView(word, wordLen), false);
+                    c.slashPending = true;
                     return;
                 }
                 // "/" and the byte after it start a word, or continue the one before them.
                 if (wasSeparator || wordLen == 0) {
-                    word = p_ - 1;
+                    word = c.p - 1;
                     wordLen = 0;
                 }
                 wordLen += 2;
                 separator = false;
             } else {
                 if (endsValue) {
-                    if (keep)
-                        addAttribute(name, QByteArrayView(word, wordLen), false);
+                    add(name, QByteArrayView(word, wordLen), false);
                     afterEquals = false;
                     wordLen = 0;
                 }
-                if (c == '>') {
-                    next();
+                if (ch == '>') {
+                    c.next();
                     return;
                 }
             }
-        } else if (c == '=' && !afterEquals) {
+        } else if (ch == '=' && !afterEquals) {
             afterEquals = true;
             separator = true;
             name = QByteArrayView(word, wordLen);
         } else {
             // A double quote outside a value, or "=" after "=": an ordinary byte.
             if (separator || wordLen == 0) {
-                word = p_;
+                word = c.p;
                 wordLen = 0;
                 separator = false;
             }
             ++wordLen;
         }
-        if (!next())
+        if (!c.next())
             return;
     }
+}
+
+// Attribute names repeat throughout a document: share one copy of each recent name.
+QByteArray internName(QByteArrayView name)
+{
+    const qsizetype n = name.size();
+    if (n == 0 || n > 40)
+        return name.toByteArray();
+    thread_local std::array<QByteArray, 256> names;
+    const auto *s = reinterpret_cast<const unsigned char *>(name.data());
+    const unsigned h = (unsigned(n) * 131u + s[0] * 31u + s[n - 1] * 7u + s[n / 2]) % names.size();
+    QByteArray &slot = names[h];
+    if (slot.size() != n || std::memcmp(slot.constData(), s, n) != 0)
+        slot = name.toByteArray();
+    return slot;
+}
+
+QString makeValue(QByteArrayView raw, bool quoted)
+{
+    const qsizetype n = raw.size();
+    const auto *s = reinterpret_cast<const unsigned char *>(raw.data());
+    bool plain = true;
+    for (qsizetype i = 0; i < n && plain; ++i)
+        plain = s[i] >= 32 && s[i] < 0x80;
+    if (plain)
+        return QString::fromLatin1(raw);
+    QString out = FromAnsi(raw);
+    if (quoted) {
+        // Line breaks inside a quoted value read as one space each.
+        for (qsizetype i = 0; i < n; ++i)
+            if (s[i] == '\r' || s[i] == '\n')
+                out[i] = u' ';
+    }
+    return out;
+}
+
+} // namespace
+
+void TxmlParser::FillTable(QByteArrayView run, TStrAttrHash &table)
+{
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(run.data());
+    bool eof = run.isEmpty();
+    bool slash = false;
+    int count = 0;
+    scanAttributes(Cursor{p, p + run.size(), eof, slash},
+                   [&count](QByteArrayView, QByteArrayView, bool) { ++count; });
+    table.Clear();
+    if (table.Capacity() < count)
+        table.items_.resize(count);
+    p = reinterpret_cast<const unsigned char *>(run.data());
+    eof = run.isEmpty();
+    scanAttributes(Cursor{p, p + run.size(), eof, slash},
+                   [&table](QByteArrayView name, QByteArrayView raw, bool quoted) {
+                       TAttrRec &rec = table.items_[table.count_++];
+                       rec.Name = internName(name);
+                       rec.Value = makeValue(raw, quoted);
+                   });
+}
+
+int TxmlParser::skipAttributes()
+{
+    int count = 0;
+    scanAttributes(Cursor{p_, end_, eof_, slashPending_},
+                   [&count](QByteArrayView, QByteArrayView, bool) { ++count; });
+    return count;
 }
 
 QByteArrayView TxmlParser::readComment()
@@ -379,14 +403,13 @@ QByteArrayView TxmlParser::readComment()
 TxmlParser::Kind TxmlParser::readToken(QByteArrayView &value)
 {
     value = QByteArrayView();
-    table_.clear();
     while (!eof_) {
         const QByteArrayView chunk = readChunk();
         if (chunk == "<") {
             const QByteArrayView tag = readTagName();
             if (tag == "?" || tag == "!") {
                 // Declarations and processing instructions are skipped, attributes and all.
-                readAttributes(false);
+                skipAttributes();
                 continue;
             }
             if (tag == "!--") {
@@ -394,12 +417,11 @@ TxmlParser::Kind TxmlParser::readToken(QByteArrayView &value)
                 return Comment;
             }
             value = tag;
-            readAttributes(true);
             return StartTag;
         }
         if (chunk == "</") {
             value = readTagName();
-            readAttributes(false);
+            skipAttributes();
             return EndTag;
         }
         if (chunk == "/>") {
@@ -422,10 +444,11 @@ TxmlParser::Kind TxmlParser::readToken(QByteArrayView &value)
     return EndOfInput;
 }
 
-void TxmlParser::Parse(QByteArrayView bytes)
+void TxmlParser::Parse(const QByteArray &bytes)
 {
     root_->Clear();
-    p_ = reinterpret_cast<const unsigned char *>(bytes.data());
+    input_ = bytes;
+    p_ = reinterpret_cast<const unsigned char *>(input_.constData());
     end_ = p_ + bytes.size();
     eof_ = bytes.isEmpty();
     pending_ = false;
@@ -437,8 +460,14 @@ void TxmlParser::Parse(QByteArrayView bytes)
         switch (kind) {
         case StartTag: {
             auto node = std::make_unique<TxmlNode>(internName(value));
-            if (!table_.empty())
-                node->attributes_ = takeTable();
+            const unsigned char *run = p_;
+            if (skipAttributes() > 0) {
+                const unsigned char *begin = reinterpret_cast<const unsigned char *>(input_.constData());
+                const unsigned char *runEnd = eof_ ? end_ : slashPending_ ? p_ + 1 : p_;
+                node->rawAttributes_ = input_;
+                node->rawBegin_ = run - begin;
+                node->rawEnd_ = runEnd - begin;
+            }
             current = current->AppendChild(std::move(node));
             break;
         }

@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <array>
 #include <memory>
-#include <vector>
 
 namespace kalido {
 
@@ -21,7 +20,11 @@ public:
     // The parser fills Root (never owned); its children are replaced, its own name, text and
     // attributes stay.
     explicit TxmlParser(TxmlNode *root);
-    void Parse(QByteArrayView bytes);
+    // Nodes keep sharing Bytes for their attributes until these are first read.
+    void Parse(const QByteArray &bytes);
+
+    // Builds a node's attribute table from its tag's attribute run, as the parser saw it.
+    static void FillTable(QByteArrayView run, TStrAttrHash &table);
 
 private:
     enum Kind : unsigned char { StartTag, EndTag, Comment, Text, EndOfInput };
@@ -29,15 +32,12 @@ private:
     bool next();
     QByteArrayView readChunk();
     QByteArrayView readTagName();
-    void readAttributes(bool keep);
+    // Skips a tag's attributes; returns how many the tag holds.
+    int skipAttributes();
     QByteArrayView readComment();
     Kind readToken(QByteArrayView &value);
 
-    QByteArray internName(QByteArrayView name);
     QByteArray internText(QByteArrayView text);
-    QString makeValue(QByteArrayView raw, bool lineBreaksToSpaces);
-    void addAttribute(QByteArrayView name, QByteArrayView raw, bool quoted);
-    std::unique_ptr<TStrAttrHash> takeTable();
 
     TxmlNode *root_;
     const unsigned char *p_ = nullptr;   // Current
@@ -46,10 +46,8 @@ private:
     bool pending_ = false; // Current has been read but not used yet (a byte after "<", or "/" before ">")
     bool slashPending_ = false;
 
-    std::vector<TAttrRec> table_;
-    std::array<QByteArray, 512> names_;
+    QByteArray input_;
     std::array<QByteArray, 64> blanks_;
-    std::array<QString, 256> values_;
 };
 
 } // namespace kalido

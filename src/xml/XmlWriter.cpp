@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace kalido {
@@ -33,26 +34,74 @@ constexpr bool needsEscape(unsigned char c)
     return c == 0 || c == '"' || c == '&' || c == '<' || c == '>';
 }
 
-void appendEntity(QByteArray &out, unsigned char c)
+// The output bytes, written through a raw pointer: each line reserves its worst case first.
+class Output
 {
-    switch (c) {
-    case '"':
-        out += "&quot;";
-        break;
-    case '&':
-        out += "&amp;";
-        break;
-    case '<':
-        out += "&lt;";
-        break;
-    default:
-        out += "&gt;";
-        break;
+public:
+    Output()
+    {
+        buf_.resize(4096);
+        p_ = buf_.data();
+        end_ = p_ + buf_.size();
     }
-}
 
-// Element text is already 8-bit: escape it and copy the rest as is.
-void appendEncodedText(QByteArray &out, const QByteArray &text)
+    void reserve(qsizetype more)
+    {
+        if (end_ - p_ < more)
+            grow(more);
+    }
+    void put(char c) { *p_++ = c; }
+    void put(const char *s, qsizetype n)
+    {
+        std::memcpy(p_, s, n);
+        p_ += n;
+    }
+    void put(const QByteArray &s) { put(s.constData(), s.size()); }
+    template <qsizetype N> void put(const char (&s)[N]) { put(s, N - 1); }
+    void spaces(qsizetype n)
+    {
+        std::memset(p_, ' ', n);
+        p_ += n;
+    }
+    void entity(unsigned char c)
+    {
+        switch (c) {
+        case '"':
+            put("&quot;");
+            break;
+        case '&':
+            put("&amp;");
+            break;
+        case '<':
+            put("&lt;");
+            break;
+        default:
+            put("&gt;");
+            break;
+        }
+    }
+    QByteArray finish()
+    {
+        buf_.resize(p_ - buf_.data());
+        return std::move(buf_);
+    }
+
+private:
+    void grow(qsizetype more)
+    {
+        const qsizetype used = p_ - buf_.data();
+        buf_.resize(std::max(buf_.size() * 2, used + more));
+        p_ = buf_.data() + used;
+        end_ = buf_.data() + buf_.size();
+    }
+
+    QByteArray buf_;
+    char *p_;
+    char *end_;
+};
+
+// Element text is already 8-bit: escape it and copy the rest as is. At most 6 bytes per byte.
+void putEncodedText(Output &out, const QByteArray &text)
 {
     const auto *s = reinterpret_cast<const unsigned char *>(text.constData());
     const qsizetype n = text.size();
@@ -60,36 +109,37 @@ void appendEncodedText(QByteArray &out, const QByteArray &text)
     for (qsizetype i = 0; i < n; ++i) {
         if (!needsEscape(s[i]))
             continue;
-        out.append(text.constData() + run, i - run);
+        out.put(text.constData() + run, i - run);
         if (s[i] == 0)
             return;
-        appendEntity(out, s[i]);
+        out.entity(s[i]);
         run = i + 1;
     }
-    out.append(text.constData() + run, n - run);
+    out.put(text.constData() + run, n - run);
 }
 
 // An attribute value: escaped, converted to the code page, and every character the code page
-// cannot hold written as a character reference so that it reads back unchanged.
-void appendEncodedValue(QByteArray &out, const QString &value)
+// cannot hold written as a character reference so that it reads back unchanged. At most 8 bytes
+// per UTF-16 unit ("&#65535;"; a surrogate pair gives at most 10 for two).
+void putEncodedValue(Output &out, const QString &value)
 {
     const char16_t *s = reinterpret_cast<const char16_t *>(value.constData());
     const qsizetype n = value.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         if (c < 0x80) {
-            if (needsEscape(static_cast<unsigned char>(c))) {
-                if (c == 0)
-                    return;
-                appendEntity(out, static_cast<unsigned char>(c));
-            } else {
-                out += static_cast<char>(c);
+            if (!needsEscape(static_cast<unsigned char>(c))) {
+                out.put(static_cast<char>(c));
+                continue;
             }
+            if (c == 0)
+                return;
+            out.entity(static_cast<unsigned char>(c));
             continue;
         }
         const int b = CharToAnsi(c);
         if (b >= 0) {
-            out += static_cast<char>(b);
+            out.put(static_cast<char>(b));
             continue;
         }
         char32_t code = c;
@@ -100,79 +150,97 @@ void appendEncodedValue(QByteArray &out, const QString &value)
         if (code < 0x100) {
             // The C1 controls the code page has no byte for: a reference below 256 would read
             // back as the code page's character of that number.
-            out += '?';
+            out.put('?');
             continue;
         }
-        out += "&#";
-        out += QByteArray::number(static_cast<quint32>(code));
-        out += ';';
+        char digits[12];
+        const int len = std::snprintf(digits, sizeof digits, "&#%u;", static_cast<unsigned>(code));
+        out.put(digits, len);
     }
 }
 
-bool isLeftOut(const TxmlNode &node, const QByteArray &text)
+bool isLeftOut(const TxmlNode &node, const TStrAttrHash *attrs)
 {
-    return node.Name.isEmpty() && text.isEmpty() && node.ChildCount() == 0 &&
-           (!node.Attributes() || node.Attributes()->Count() == 0);
+    return node.Name.isEmpty() && node.Text.isEmpty() && node.ChildCount() == 0 &&
+           (!attrs || attrs->Count() == 0);
 }
 
-void writeStartLine(QByteArray &out, TxmlNode &node, const QByteArray &text, int level)
+void writeStartLine(Output &out, TxmlNode &node, int level)
 {
-    const qsizetype lineStart = out.size();
-    out.append(indentOf(level), ' ');
+    const QByteArray &text = node.Text;
+    const TStrAttrHash *attrs = node.Attributes();
+    const qsizetype indent = indentOf(level);
     if (node.IsComment && node.ChildCount() == 0 && !text.isEmpty()) {
-        out += "<!--";
-        out += text;
-        out += "-->\r\n";
+        out.reserve(indent + text.size() + 9);
+        out.spaces(indent);
+        out.put("<!--");
+        out.put(text);
+        out.put("-->\r\n");
         return;
     }
-    if (isLeftOut(node, text)) {
-        out.truncate(lineStart);
+    if (isLeftOut(node, attrs))
         return;
-    }
-    out += '<';
-    out += node.Name;
-    if (const TStrAttrHash *attrs = node.Attributes()) {
+    qsizetype bound = indent + 2 * node.Name.size() + 6 * text.size() + 16;
+    if (attrs)
+        for (int i = 0; i < attrs->Count(); ++i)
+            bound += attrs->Item(i).Name.size() + 8 * attrs->Item(i).Value.size() + 4;
+    out.reserve(bound);
+    out.spaces(indent);
+    out.put('<');
+    out.put(node.Name);
+    if (attrs) {
         for (int i = 0; i < attrs->Count(); ++i) {
             const TAttrRec &rec = attrs->Item(i);
-            out += ' ';
-            out += rec.Name;
-            out += "=\"";
-            appendEncodedValue(out, rec.Value);
-            out += '"';
+            out.put(' ');
+            out.put(rec.Name);
+            out.put("=\"");
+            putEncodedValue(out, rec.Value);
+            out.put('"');
         }
     }
     if (node.ChildCount() > 0) {
-        out += node.Attributes() ? " >" : ">";
-        appendEncodedText(out, text);
+        if (attrs)
+            out.put(" >");
+        else
+            out.put('>');
+        putEncodedText(out, text);
     } else if (!text.isEmpty()) {
-        out += '>';
-        appendEncodedText(out, text);
-        out += "</";
-        out += node.Name;
-        out += '>';
+        out.put('>');
+        putEncodedText(out, text);
+        out.put("</");
+        out.put(node.Name);
+        out.put('>');
     } else {
-        out += " />";
+        out.put(" />");
     }
-    out += "\r\n";
+    out.put("\r\n");
 }
 
-void writeEndLine(QByteArray &out, const TxmlNode &node, int level)
+void writeEndLine(Output &out, const TxmlNode &node, int level)
 {
-    out.append(indentOf(level), ' ');
-    out += "</";
-    out += node.Name;
-    out += ">\r\n";
+    const qsizetype indent = indentOf(level);
+    out.reserve(indent + node.Name.size() + 5);
+    out.spaces(indent);
+    out.put("</");
+    out.put(node.Name);
+    out.put(">\r\n");
 }
 
 } // namespace
 
 QByteArray WriteXml(TxmlNode &document, const QByteArray &encoding)
 {
-    QByteArray out;
-    out += "<?xml version=\"1.0\"";
-    if (!encoding.isEmpty())
-        out += " encoding=\"" + encoding + '"';
-    out += "?>\r\n<!-- " + kMarker + " -->\r\n";
+    Output out;
+    out.reserve(100 + encoding.size());
+    out.put("<?xml version=\"1.0\"");
+    if (!encoding.isEmpty()) {
+        out.put(" encoding=\"");
+        out.put(encoding);
+        out.put('"');
+    }
+    out.put("?>\r\n<!-- ");
+    out.put(kMarker);
+    out.put(" -->\r\n");
 
     // Depth-first with an explicit stack, so that any depth of nesting is safe.
     struct Frame
@@ -191,14 +259,14 @@ QByteArray WriteXml(TxmlNode &document, const QByteArray &encoding)
             continue;
         }
         TxmlNode *child = top.node->Child(top.next++);
-        const QByteArray text = child->GetText();
-        if (text == kMarker)
+        child->Decode();
+        if (child->Text == kMarker)
             continue;
-        writeStartLine(out, *child, text, level + 1);
+        writeStartLine(out, *child, level + 1);
         if (child->ChildCount() > 0)
             stack.push_back({child, 0});
     }
-    return out;
+    return out.finish();
 }
 
 void WriteXmlFile(TxmlNode &document, const QString &fileName, const QByteArray &encoding)
