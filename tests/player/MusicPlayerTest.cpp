@@ -18,6 +18,7 @@ audio::AudioPlayer::Options fakeOutput(bool gapless = true)
 {
     audio::AudioPlayer::Options o;
     o.sink = "fakesink sync=true";
+    o.watchdogMs = 15000; // a loaded test machine can take seconds to start a good file
     o.gapless = gapless;
     return o;
 }

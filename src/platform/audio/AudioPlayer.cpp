@@ -304,9 +304,9 @@ AudioPlayer::AudioPlayer(const Options &options, QObject *parent)
 
 AudioPlayer::~AudioPlayer()
 {
+    stop();
     if (!playbin_)
         return;
-    gst_element_set_state(playbin_, GST_STATE_NULL);
     GstBus *bus = gst_element_get_bus(playbin_);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);

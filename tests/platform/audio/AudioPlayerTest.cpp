@@ -16,6 +16,7 @@ AudioPlayer::Options fakeOutput()
 {
     AudioPlayer::Options o;
     o.sink = "fakesink sync=true";
+    o.watchdogMs = 15000; // a loaded test machine can take seconds to start a good file
     return o;
 }
 
