@@ -170,22 +170,39 @@ void TKDProperties::ScanDroppedFolder(TFileList &list, const TWideStringHash &ex
 {
     if (!dropVisited_)
         return;
-    const QString key = canonical(folder);
-    if (dropVisited_->contains(key))
-        return;
-    dropVisited_->insert(key);
 
-    bool abort = false;
-    if (onFolder) {
-        onFolder(folder, abort);
-        if (abort)
+    // Depth first, a subfolder's files right where the subfolder is listed, but on a stack of
+    // our own: links can chain any number of folders without making their paths longer.
+    struct Frame
+    {
+        QString folder;
+        std::vector<DirEntry> entries;
+        size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    const auto enter = [&](const QString &f) {
+        const QString key = canonical(f);
+        if (dropVisited_->contains(key))
             return;
-    }
+        dropVisited_->insert(key);
+        bool abort = false;
+        if (onFolder) {
+            onFolder(f, abort);
+            if (abort)
+                return;
+        }
+        stack.push_back({f, readFolder(f)});
+    };
 
-    for (const DirEntry &entry : readFolder(folder)) {
-        QString q = folder + entry.name;
-        bool isFolder = false;
-        bool isFile = false;
+    enter(folder);
+    while (!stack.empty()) {
+        Frame &top = stack.back();
+        if (top.next == top.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const DirEntry &entry = top.entries[top.next++];
+        QString q = top.folder + entry.name;
         unsigned char type = entry.type;
         if (type == DT_UNKNOWN) {
             struct stat st
@@ -198,6 +215,8 @@ void TKDProperties::ScanDroppedFolder(TFileList &list, const TWideStringHash &ex
                    : S_ISREG(st.st_mode) ? DT_REG
                                          : 0;
         }
+        bool isFolder = false;
+        bool isFile = false;
         if (type == DT_LNK) {
             q = ResolveShortcut(q);
             if (q.isEmpty())
@@ -210,7 +229,7 @@ void TKDProperties::ScanDroppedFolder(TFileList &list, const TWideStringHash &ex
         }
 
         if (isFolder)
-            ScanDroppedFolder(list, extensions, onFolder, IncludeSlash(q));
+            enter(IncludeSlash(q)); // top may dangle from here on
         else if (isFile && hasExtension(extensions, q))
             list.Add(q);
     }

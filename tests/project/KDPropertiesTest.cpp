@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -350,4 +351,32 @@ TEST_F(KDProperties, ProjectCountComesFromTheEnvironmentByDefault)
     TProjectData env(sources);
     props.ReloadProjectCount();
     EXPECT_EQ(props.ProjectCount(), 1);
+}
+
+TEST_F(KDProperties, LongChainOfLinkedFoldersIsScannedOnASmallStack)
+{
+    // Every folder holds a link to the next one, so the paths stay short however long the chain
+    // grows. The drop runs on a thread with a small stack: a scan that recursed per folder
+    // would overflow it. Kept in memory where possible, as thousands of folders are slow on disk.
+    QTemporaryDir shm(QStringLiteral("/dev/shm/kalido-XXXXXX"));
+    const QString base = shm.isValid() ? canonical(shm.path()) + u'/' : root;
+    const int n = 3000;
+    for (int i = 0; i < n; ++i) {
+        const QString dir = base + QStringLiteral("c/%1").arg(i);
+        ASSERT_TRUE(QDir().mkpath(dir));
+        if (i + 1 < n)
+            makeLink(base + QStringLiteral("c/%1").arg(i + 1), dir + QStringLiteral("/next"));
+    }
+    const QString last = base + QStringLiteral("c/%1/end.jpg").arg(n - 1);
+    writeFile(last, "x");
+
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        props.AddDroppedItems(props.PhotoFiles(), props.PhotoExtensions(), {},
+                              {base + QStringLiteral("c/0")});
+    }));
+    worker->setStackSize(256 * 1024);
+    worker->start();
+    ASSERT_TRUE(worker->wait());
+    ASSERT_EQ(props.PhotoFiles().Count(), 1);
+    EXPECT_EQ(props.PhotoFiles().FullName(0), last);
 }
