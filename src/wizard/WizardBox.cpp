@@ -204,6 +204,8 @@ void TxWizardBox::mousePressEvent(QMouseEvent *event)
     bool allow = true;
     if (IsGroupHeader(index))
         ++index;
+    if (index >= pages_.size())
+        return;
     if (OnChanging)
         OnChanging(itemIndex_, index, allow);
     if (!allow)

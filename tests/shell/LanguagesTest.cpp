@@ -135,7 +135,9 @@ TEST_F(LanguagesFixture, BrokenCatalogueLeavesTheTextsInEnglish)
 {
     const QString dir = root.path() + "/de/LC_MESSAGES";
     QDir().mkpath(dir);
-    test::writeFile(dir + "/default.mo", QByteArray("\x95\x04\x12\xde garbage", 16));
+    // The catalogue's magic number, then counts and table offsets far beyond the file's end.
+    const QByteArray header("\xde\x12\x04\x95\0\0\0\0\xff\xff\xff\x7f\xf0\xff\xff\x7f\xf0\xff\xff\x7f", 20);
+    test::writeFile(dir + "/default.mo", header);
     UseLanguage("de");
     EXPECT_EQ(Translate("Photos"), "Photos");
 }

@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace kalido;
@@ -65,6 +66,19 @@ public:
     bool wizardAtInit = true;
 };
 
+// A page whose binding names a property the settings do not have.
+class BrokenPage : public TCommonWizardFrame
+{
+public:
+    explicit BrokenPage(QWidget *owner) : TCommonWizardFrame(owner)
+    {
+        auto *ed = new QLineEdit(Body());
+        ed->setObjectName("edFolder");
+    }
+    void InitPage() override { SetBindings({"NoSuchProperty=edFolder"}); }
+    void LoadPage() override {}
+};
+
 struct WizardFixture : ::testing::Test
 {
     TKDProperties settings;
@@ -72,7 +86,11 @@ struct WizardFixture : ::testing::Test
     std::unique_ptr<TCustomWizard> wizard;
     QStringList errors;
 
-    static void SetUpTestSuite() { RegisterPage<TestPage>("Test"); }
+    static void SetUpTestSuite()
+    {
+        RegisterPage<TestPage>("Test");
+        RegisterPage<BrokenPage>("Broken");
+    }
 
     void SetUp() override
     {
@@ -233,6 +251,35 @@ TEST_F(WizardFixture, UnknownPageClassShowsTheErrorAndStays)
     EXPECT_EQ(errors.size(), 2);
     EXPECT_EQ(current(), "One");
     EXPECT_EQ(wizard->StepBox()->ItemIndex(), 0);
+}
+
+TEST_F(WizardFixture, StartThatCannotStoreShowsTheErrorAndStaysOpen)
+{
+    run(R"(<wizard><page class="Broken" caption="Only"/></wizard>)");
+    QTest::mouseClick(wizard->bnFinish(), Qt::LeftButton);
+    EXPECT_EQ(errors, QStringList({"Unknown property: NoSuchProperty"}));
+    EXPECT_NE(wizard->result(), QDialog::Accepted);
+    EXPECT_TRUE(wizard->isVisible());
+}
+
+TEST_F(WizardFixture, RunsModallyWhenAnotherWindowIsTheMainWindow)
+{
+    QWidget mainWindow;
+    SetApplicationMainWindow(&mainWindow);
+    doc = LoadXmlBytes(fourSteps);
+    TCustomWizard modal;
+    modal.SetDefinition(doc.get());
+    QTimer::singleShot(0, &modal, [&] {
+        EXPECT_TRUE(modal.isVisible());
+        modal.findChild<TestPage *>()->edFolder->setText("/chosen");
+        modal.bnFinish()->click();
+    });
+    EXPECT_TRUE(modal.Execute(&settings));
+    EXPECT_EQ(settings.PhotoSource(), "/chosen");
+
+    QTimer::singleShot(0, &modal, [&] { modal.bnCancel()->click(); });
+    EXPECT_FALSE(modal.Execute(&settings));
+    SetApplicationMainWindow(nullptr);
 }
 
 TEST_F(WizardFixture, NoPagesAndNoDefinition)
