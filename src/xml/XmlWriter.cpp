@@ -13,6 +13,10 @@
 #include <cstdio>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kalido {
 
 namespace {
@@ -58,6 +62,13 @@ public:
     }
     void put(const QByteArray &s) { put(s.constData(), s.size()); }
     template <qsizetype N> void put(const char (&s)[N]) { put(s, N - 1); }
+#ifdef __SSE2__
+    void putEight(__m128i bytes)
+    {
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(p_), bytes);
+        p_ += 8;
+    }
+#endif
     void spaces(qsizetype n)
     {
         std::memset(p_, ' ', n);
@@ -126,6 +137,26 @@ void putEncodedValue(Output &out, const QString &value)
     const char16_t *s = reinterpret_cast<const char16_t *>(value.constData());
     const qsizetype n = value.size();
     for (qsizetype i = 0; i < n; ++i) {
+#ifdef __SSE2__
+        // Eight plain ASCII characters at a time: nothing to escape, nothing above 127.
+        while (n - i >= 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+            __m128i bad =
+                _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+            bad = _mm_xor_si128(bad, _mm_set1_epi16(-1));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, _mm_setzero_si128()));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, _mm_set1_epi16('"')));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, _mm_set1_epi16('&')));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, _mm_set1_epi16('<')));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, _mm_set1_epi16('>')));
+            if (_mm_movemask_epi8(bad) != 0)
+                break;
+            out.putEight(_mm_packus_epi16(v, v));
+            i += 8;
+        }
+        if (i >= n)
+            break;
+#endif
         const char16_t c = s[i];
         if (c < 0x80) {
             if (!needsEscape(static_cast<unsigned char>(c))) {

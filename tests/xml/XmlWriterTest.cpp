@@ -1,5 +1,6 @@
 #include "xml/XmlWriter.h"
 #include "util/FsName.h"
+#include "xml/Cp1252.h"
 #include "xml/XmlNode.h"
 
 #include "TestSupport.h"
@@ -156,4 +157,29 @@ TEST(XmlWriter, MillionLevelsOfNesting)
     EXPECT_EQ(deepest->Parent()->ChildCount(), 2);
     doc.reset();
     other.reset();
+}
+
+TEST(XmlWriter, ValueEncodingAtEveryPosition)
+{
+    // Each special character, a code-page character and one outside it at every position of a
+    // longer value: the bulk path for plain runs must hand over to the careful one exactly.
+    const QString specials[] = {
+        "\"", "&", "<", ">", QString(QChar(0xE9)), QString(QChar(0x20AC)), QString(QChar(0x65E5))};
+    const QString plain = QStringLiteral("abcdefghijklmnopqrstu");
+    for (const QString &special : specials) {
+        for (qsizetype at = 0; at <= plain.size(); ++at) {
+            QString value = plain;
+            value.insert(at, special);
+            TxmlNode doc;
+            TxmlNode *e = doc.AddNamedChild("e");
+            e->Decode();
+            e->SetAttribute("v", value);
+            const QByteArray bytes = WriteXml(doc);
+            QByteArray expected = ToAnsi(EncodeEntities(value));
+            if (special[0].unicode() == 0x65E5)
+                expected.replace('?', "&#26085;");
+            EXPECT_TRUE(bytes.contains("<e v=\"" + expected + "\" />")) << at;
+            EXPECT_EQ(LoadXmlBytes(bytes)->FindChild("e")->Attribute("v"), value) << at;
+        }
+    }
 }
