@@ -20,6 +20,11 @@ void initVips()
     static std::once_flag once;
     std::call_once(once, [] {
         vips_init("kalido");
+        // Damaged photos are skipped without a word; libvips would otherwise log a warning
+        // for every one of them.
+        g_log_set_handler(
+            "VIPS", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO),
+            [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {}, nullptr);
         // The operation cache would keep decoded pictures alive and can hand out stale pixels
         // after a file changes on disk; every picture is read once anyway.
         vips_cache_set_max(0);
