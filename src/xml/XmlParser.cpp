@@ -120,13 +120,13 @@ QByteArray TxmlParser::internText(QByteArrayView text)
     return slot;
 }
 
-QByteArrayView TxmlParser::readChunk()
+TxmlParser::Chunk TxmlParser::readChunk(QByteArrayView &text)
 {
     if (slashPending_) {
         // "/" was seen right before the ">" under examination.
         slashPending_ = false;
         next();
-        return "/>";
+        return EmptyClose;
     }
     const unsigned char *start = p_;
     const unsigned char *q = p_;
@@ -137,32 +137,37 @@ QByteArrayView TxmlParser::readChunk()
         if (q == end_) {
             p_ = end_ - 1;
             eof_ = true;
-            return QByteArrayView(start, end_ - start);
+            text = QByteArrayView(start, end_ - start);
+            return TextRun;
         }
         p_ = q;
         const unsigned char c = *p_;
         if (c == '<') {
-            if (p_ != start)
-                return QByteArrayView(start, p_ - start);
+            if (p_ != start) {
+                text = QByteArrayView(start, p_ - start);
+                return TextRun;
+            }
             if (!next())
-                return "<";
+                return Open;
             if (*p_ == '/')
-                return "</";
+                return Close;
             pending_ = true;
-            return "<";
+            return Open;
         }
         if (c == '>') {
-            if (p_ == start)
-                return ">";
-            return QByteArrayView(start, p_ - start);
+            text = p_ == start ? QByteArrayView(">") : QByteArrayView(start, p_ - start);
+            return TextRun;
         }
         // "/": before ">" it closes an empty element; otherwise it and the byte after it belong
         // to the text, whatever that byte is.
-        if (!next())
-            return QByteArrayView(start, end_ - start);
+        if (!next()) {
+            text = QByteArrayView(start, end_ - start);
+            return TextRun;
+        }
         if (*p_ == '>') {
             slashPending_ = true;
-            return QByteArrayView(start, p_ - 1 - start);
+            text = QByteArrayView(start, p_ - 1 - start);
+            return TextRun;
         }
         q = p_ + 1;
     }
@@ -404,40 +409,40 @@ TxmlParser::Kind TxmlParser::readToken(QByteArrayView &value)
 {
     value = QByteArrayView();
     while (!eof_) {
-        const QByteArrayView chunk = readChunk();
-        if (chunk == "<") {
+        QByteArrayView text;
+        switch (readChunk(text)) {
+        case Open: {
             const QByteArrayView tag = readTagName();
-            if (tag == "?" || tag == "!") {
+            if (tag.size() == 1 && (tag[0] == '?' || tag[0] == '!')) {
                 // Declarations and processing instructions are skipped, attributes and all.
                 skipAttributes();
                 continue;
             }
-            if (tag == "!--") {
+            if (tag.size() == 3 && tag[0] == '!' && tag[1] == '-' && tag[2] == '-') {
                 value = readComment();
                 return Comment;
             }
             value = tag;
             return StartTag;
         }
-        if (chunk == "</") {
+        case Close:
             value = readTagName();
             skipAttributes();
             return EndTag;
-        }
-        if (chunk == "/>") {
-            value = chunk;
+        case EmptyClose:
+            value = "/>";
             return EndTag;
+        case TextRun:
+            break;
         }
-        bool blank = true;
-        for (char c : chunk)
-            if (c != ' ') {
-                blank = false;
-                break;
-            }
-        if (blank)
+        // Runs of spaces are nothing; tabs and line breaks count as text.
+        qsizetype i = 0;
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        if (i == text.size())
             continue;
-        value = chunk;
-        if (chunk == ">")
+        value = text;
+        if (text.data()[0] == '>' && text.size() == 1 && *p_ == '>')
             next();
         return Text;
     }
@@ -472,7 +477,7 @@ void TxmlParser::Parse(const QByteArray &bytes)
             break;
         }
         case EndTag:
-            if (value == "/>") {
+            if (value.size() == 2 && value[0] == '/' && value[1] == '>') {
                 if (current != root_)
                     current = current->parent_;
             } else {

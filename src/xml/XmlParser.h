@@ -28,9 +28,11 @@ public:
 
 private:
     enum Kind : unsigned char { StartTag, EndTag, Comment, Text, EndOfInput };
+    // What the chunk reader found: "<", "</", "/>", or a run of text (">" alone included).
+    enum Chunk : unsigned char { Open, Close, EmptyClose, TextRun };
 
     bool next();
-    QByteArrayView readChunk();
+    Chunk readChunk(QByteArrayView &text);
     QByteArrayView readTagName();
     // Skips a tag's attributes; returns how many the tag holds.
     int skipAttributes();
