@@ -45,8 +45,10 @@ QImage TImageView::compose(const QImage &picture) const
 
 QImage TImageView::CurrentFrame() const
 {
-    if (transition_ && !frame_.isNull())
+    if (transition_) {
+        transition_->Render(frame_, start_, current_, double(clock_.elapsed()) / duration_);
         return frame_;
+    }
     return current_.isNull() ? compose(QImage()) : current_;
 }
 
@@ -120,6 +122,9 @@ void TImageView::RunTransition(int effect, int durationMs)
 
 void TImageView::step()
 {
+    // The clock, not the painting, ends a transition: a hidden or covered view finishes too.
+    if (transition_ && (clock_.elapsed() >= duration_ || start_.size() != current_.size()))
+        transition_.reset();
     if (!transition_)
         animation_.stop();
     update();
@@ -129,20 +134,14 @@ void TImageView::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     if (transition_) {
-        const double t = double(clock_.elapsed()) / duration_;
-        if (t >= 1.0 || start_.size() != current_.size()) {
-            transition_.reset();
-            animation_.stop();
-        } else {
-            transition_->Render(frame_, start_, current_, t);
-            p.drawImage(rect(), frame_);
-            return;
-        }
-    }
-    if (current_.isNull())
+        const double t = std::min(1.0, double(clock_.elapsed()) / duration_);
+        transition_->Render(frame_, start_, current_, t);
+        p.drawImage(rect(), frame_);
+    } else if (current_.isNull()) {
         p.fillRect(rect(), Qt::black);
-    else
+    } else {
         p.drawImage(rect(), current_);
+    }
 }
 
 void TImageView::resizeEvent(QResizeEvent *event)

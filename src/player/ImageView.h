@@ -51,7 +51,7 @@ private:
     QImage picture_;
     QImage current_;
     QImage start_;
-    QImage frame_;
+    mutable QImage frame_;
     std::unique_ptr<TTransition> transition_;
     QElapsedTimer clock_;
     int duration_ = 0;
