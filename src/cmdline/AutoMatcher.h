@@ -71,7 +71,7 @@ public:
 
     // An automaton never grows past this many states by one Compile; a mask that would make it
     // (such as *a followed by many ?) is run without compiling instead.
-    static constexpr int StateLimit = 4096;
+    static constexpr int StateLimit = 1024;
 
     TAutoItem *Start = nullptr;
     TProps Initial;
