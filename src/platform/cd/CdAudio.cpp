@@ -3,6 +3,7 @@
 #include "util/FsName.h"
 #include "util/Paths.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cdio/cdio.h>
@@ -26,14 +27,106 @@ driver_id_t driverFor(const QByteArray &path)
         return DRIVER_DEVICE;
     if (!S_ISREG(st.st_mode))
         return DRIVER_UNKNOWN;
-    const QString ext = ExtLower(FsDecode(path));
-    if (ext == u"cue")
+    if (ExtLower(FsDecode(path)) == u"cue")
         return DRIVER_BINCUE;
-    if (ext == u"toc")
-        return DRIVER_CDRDAO;
-    if (ext == u"nrg")
-        return DRIVER_NRG;
     return DRIVER_UNKNOWN;
+}
+
+bool isMsf(const QByteArray &t)
+{
+    const QList<QByteArray> p = t.split(':');
+    if (p.size() != 3)
+        return false;
+    const int limits[] = {99, 59, 74};
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        const int v = p[i].toInt(&ok);
+        if (!ok || p[i].size() > 2 || v < 0 || v > limits[i])
+            return false;
+    }
+    return true;
+}
+
+// Splits a cue line into words; a quoted word may hold blanks. False on an unclosed quote or a
+// quote glued to the next word.
+bool cueWords(const QByteArray &line, QList<QByteArray> &words)
+{
+    words.clear();
+    qsizetype i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        if (line[i] == '"') {
+            const qsizetype end = line.indexOf('"', i + 1);
+            if (end < 0 || (end + 1 < line.size() && line[end + 1] != ' ' && line[end + 1] != '\t'))
+                return false;
+            words << line.mid(i + 1, end - i - 1);
+            i = end + 1;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < line.size() && line[end] != ' ' && line[end] != '\t')
+            ++end;
+        words << line.mid(i, end - i);
+        i = end;
+    }
+    return true;
+}
+
+// libcdio's cue parser trusts its input (an INDEX before any TRACK crashes it), so a sheet
+// reaches it only when it has the shape of one: one FILE before the tracks, tracks numbered
+// upwards from 1 to 99 with known modes, each with an INDEX 01, and times in range.
+bool cueSheetIsSound(const QByteArray &path)
+{
+    QFile file(FsDecode(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 256 * 1024)
+        return false;
+    static const QList<QByteArray> modes{"AUDIO",      "CDG",        "MODE1/2048", "MODE1/2352",
+                                         "MODE2/2336", "MODE2/2352", "CDI/2336",   "CDI/2352"};
+    int files = 0, track = 0;
+    bool hasIndex1 = true;
+    QList<QByteArray> w;
+    for (QByteArray line : file.readAll().split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!cueWords(line, w))
+            return false;
+        if (w.isEmpty())
+            continue;
+        const QByteArray cmd = w[0].toUpper();
+        if (cmd == "REM" || ((cmd == "CATALOG" || cmd == "CDTEXTFILE" || cmd == "PERFORMER" ||
+                              cmd == "TITLE" || cmd == "SONGWRITER") &&
+                             w.size() == 2))
+            continue;
+        if (cmd == "FILE") {
+            if (w.size() != 3 || w[1].isEmpty() || track > 0 || ++files > 1)
+                return false;
+        } else if (cmd == "TRACK") {
+            bool ok = false;
+            const int n = w.size() == 3 ? w[1].toInt(&ok) : 0;
+            if (!ok || files == 0 || n <= track || n > 99 || !modes.contains(w[2].toUpper()) || !hasIndex1)
+                return false;
+            track = n;
+            hasIndex1 = false;
+        } else if (cmd == "INDEX") {
+            bool ok = false;
+            const int n = w.size() == 3 ? w[1].toInt(&ok) : -1;
+            if (!ok || track == 0 || n < 0 || n > 99 || !isMsf(w[2]))
+                return false;
+            hasIndex1 = hasIndex1 || n == 1;
+        } else if (cmd == "PREGAP" || cmd == "POSTGAP") {
+            if (w.size() != 2 || track == 0 || !isMsf(w[1]))
+                return false;
+        } else if (cmd == "FLAGS" || cmd == "ISRC") {
+            if (track == 0)
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return track > 0 && hasIndex1;
 }
 
 QByteArray sourceBytes(const QString &source)
@@ -54,7 +147,7 @@ CdioPtr openDisc(const QString &source)
 {
     const QByteArray path = sourceBytes(source);
     const driver_id_t driver = driverFor(path);
-    if (driver == DRIVER_UNKNOWN)
+    if (driver == DRIVER_UNKNOWN || (driver == DRIVER_BINCUE && !cueSheetIsSound(path)))
         return nullptr;
     cdio_loglevel_default = CDIO_LOG_ERROR; // libcdio's warnings about odd images are not ours to print
     return CdioPtr(cdio_open(path.constData(), driver));

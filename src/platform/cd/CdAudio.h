@@ -9,10 +9,10 @@
 
 namespace kalido::cd {
 
-// A disc source is a CD drive's device path ("/dev/sr0") or a disc image (".cue", ".toc",
-// ".nrg"); every function below takes either. A disc source followed by "/" is the folder
-// that holds the disc's audio tracks, named Track01.cda, Track02.cda… after the disc's own
-// track numbers.
+// A disc source is a CD drive's device path ("/dev/sr0") or a BIN/CUE disc image (the ".cue"
+// file); every function below takes either. A cue sheet that is not well formed is no disc. A disc source
+// followed by "/" is the folder that holds the disc's audio tracks, named Track01.cda, Track02.cda… after the
+// disc's own track numbers.
 
 struct CdDrive
 {

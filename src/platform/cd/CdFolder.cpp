@@ -13,10 +13,7 @@ bool mayBeDisc(const QString &folder)
 {
     if (folder.startsWith(u"/dev/"))
         return true;
-    for (const char *ext : {".cue/", ".toc/", ".nrg/"})
-        if (folder.endsWith(QLatin1String(ext), Qt::CaseInsensitive))
-            return true;
-    return false;
+    return folder.endsWith(QLatin1String(".cue/"), Qt::CaseInsensitive);
 }
 
 } // namespace

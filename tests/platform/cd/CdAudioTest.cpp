@@ -114,7 +114,21 @@ TEST(CdAudio, BadSourcesAndTrackPaths)
     test::writeFile(image.dir.filePath("empty.cue"), "");
     test::writeFile(image.dir.filePath("nobin.cue"),
                     "FILE \"gone.bin\" BINARY\n TRACK 01 AUDIO\n INDEX 01 00:00:00\n");
-    for (const char *name : {"junk.cue", "empty.cue", "nobin.cue", "missing.cue", "disc.bin"}) {
+    // Sheets that crash or confuse a trusting parser: an INDEX before any TRACK, a quote glued
+    // to the next word, tracks numbered downwards, a track without INDEX 01, a time out of range.
+    test::writeFile(image.dir.filePath("index-first.cue"),
+                    "FILE \"disc.bin\"\xe0\xb0 INDEX 01 00:00:00\n TRACK 99 AUDIO\n INDEX 01 98:59:74\n");
+    test::writeFile(image.dir.filePath("glued.cue"),
+                    "FILE \"disc.bin\"BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+    test::writeFile(
+        image.dir.filePath("down.cue"),
+        "FILE disc.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n");
+    test::writeFile(image.dir.filePath("noindex.cue"),
+                    "FILE disc.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n");
+    test::writeFile(image.dir.filePath("badtime.cue"),
+                    "FILE disc.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:60:00\n");
+    for (const char *name : {"junk.cue", "empty.cue", "nobin.cue", "missing.cue", "disc.bin",
+                             "index-first.cue", "glued.cue", "down.cue", "noindex.cue", "badtime.cue"}) {
         const QString path = image.dir.filePath(name);
         EXPECT_TRUE(cd::ListTracks(path).isEmpty()) << name;
         EXPECT_FALSE(cd::CdTrackReader::Open(path + "/Track01.cda")) << name;
