@@ -95,6 +95,7 @@ struct WizardFixture : ::testing::Test
     void SetUp() override
     {
         SetErrorHandler([this](const QString &m) { errors << m; });
+        UseLanguage("en"); // whatever the environment asks for
         settings.SetPhotoSource("/photos");
         settings.SetMusicSubFolders(false);
     }
