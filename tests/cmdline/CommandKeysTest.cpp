@@ -152,13 +152,18 @@ TEST(CommandKeys, OptionFileAppliesFirstAndUnescapes)
 
     // Without a byte-order mark: UTF-8 when it is valid, else the 8-bit code page.
     test::writeFile(file, "note=a\\\\nb\nlabel=caf\xE9");
-    keys.Parse(QStringLiteral("prog -OptionFile ") + file);
+    keys.Parse(QStringLiteral("prog -OptionFile \"%1\"").arg(file));
     EXPECT_EQ(props.Note, QStringLiteral("a\\nb"));
     EXPECT_EQ(props.sub.Label, QStringLiteral("café"));
 
-    EXPECT_THROW(keys.Parse(QStringLiteral("prog -OptionFile ") + dir.filePath(QStringLiteral("none"))),
-                 Exception);
-    EXPECT_THROW(keys.Parse(QStringLiteral("prog -OptionFile ") + dir.path()), Exception);
+    // A missing file and a folder fail with the file's name.
+    const QString missing = messageOf<Exception>(
+        [&] { keys.Parse(QStringLiteral("prog -OptionFile \"%1\"").arg(dir.filePath("none"))); });
+    EXPECT_TRUE(missing.startsWith(QStringLiteral("Cannot open file \"") + dir.filePath("none")))
+        << missing.toStdString();
+    const QString folder =
+        messageOf<Exception>([&] { keys.Parse(QStringLiteral("prog -OptionFile \"%1\"").arg(dir.path())); });
+    EXPECT_TRUE(folder.startsWith(QStringLiteral("Cannot read file"))) << folder.toStdString();
 }
 
 TEST(CommandKeys, UnescapeAndFormats)
