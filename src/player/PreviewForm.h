@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/PhotoView.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -14,7 +16,6 @@ namespace kalido {
 
 class TKDProperties;
 class TFileList;
-class TPhotoView;
 class TPreviewForm;
 class TScreenSaverInhibitor;
 
