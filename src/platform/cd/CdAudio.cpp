@@ -76,8 +76,8 @@ bool cueWords(const QByteArray &line, QList<QByteArray> &words)
 }
 
 // libcdio's cue parser trusts its input (an INDEX before any TRACK crashes it), so a sheet
-// reaches it only when it has the shape of one: one FILE before the tracks, tracks numbered
-// upwards from 1 to 99 with known modes, each with an INDEX 01, and times in range.
+// reaches it only when it has the shape of one: one binary FILE before the tracks, tracks
+// numbered 1, 2, 3… with known modes, each with an INDEX 01, and times in range.
 bool cueSheetIsSound(const QByteArray &path)
 {
     QFile file(FsDecode(path));
@@ -101,12 +101,13 @@ bool cueSheetIsSound(const QByteArray &path)
                              w.size() == 2))
             continue;
         if (cmd == "FILE") {
-            if (w.size() != 3 || w[1].isEmpty() || track > 0 || ++files > 1)
+            const QByteArray type = w.size() == 3 ? w[2].toUpper() : QByteArray();
+            if ((type != "BINARY" && type != "MOTOROLA") || w[1].isEmpty() || track > 0 || ++files > 1)
                 return false;
         } else if (cmd == "TRACK") {
             bool ok = false;
             const int n = w.size() == 3 ? w[1].toInt(&ok) : 0;
-            if (!ok || files == 0 || n <= track || n > 99 || !modes.contains(w[2].toUpper()) || !hasIndex1)
+            if (!ok || files == 0 || n != track + 1 || !modes.contains(w[2].toUpper()) || !hasIndex1)
                 return false;
             track = n;
             hasIndex1 = false;

@@ -123,6 +123,10 @@ TEST(CdAudio, BadSourcesAndTrackPaths)
     test::writeFile(
         image.dir.filePath("down.cue"),
         "FILE disc.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n");
+    test::writeFile(image.dir.filePath("gap.cue"),
+                    "FILE \"disc.bin\" BINARY\nTRACK 91 AUDIO\nINDEX 01 00:00:00\n");
+    test::writeFile(image.dir.filePath("wave.cue"),
+                    "FILE \"disc.bin\" BIRY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
     test::writeFile(image.dir.filePath("noindex.cue"),
                     "FILE disc.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n");
     test::writeFile(image.dir.filePath("badtime.cue"),
