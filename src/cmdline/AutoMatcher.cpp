@@ -2,8 +2,6 @@
 
 #include "util/Text.h"
 
-#include <QVarLengthArray>
-
 #include <algorithm>
 
 namespace kalido {
@@ -254,6 +252,9 @@ bool TAuto::Compile()
 void TAuto::buildAsciiTable()
 {
     ascii_.resize(States.size());
+    acceptValues_.resize(States.size());
+    for (size_t i = 0; i < States.size(); ++i)
+        acceptValues_[i] = States[i]->AcceptValue;
     for (size_t i = 0; i < States.size(); ++i) {
         const TAutoItem &s = *States[i];
         std::array<int32_t, 128> &row = ascii_[i];
@@ -336,6 +337,29 @@ uint8_t TAuto::RunValue(QStringView text) const
     return States[size_t(cur)]->AcceptValue;
 }
 
+int TAuto::RunName(QStringView name) const
+{
+    if (Simulated || !Start)
+        return -1;
+    const std::array<int32_t, 128> *table = ascii_.data();
+    int32_t cur = Start->Index;
+    bool dot = false;
+    for (QChar ch : name) {
+        char16_t c = ch.unicode();
+        if (c >= 128)
+            return -1;
+        if (c >= u'A' && c <= u'Z')
+            c += 32;
+        dot |= c == u'.';
+        cur = table[cur][c];
+        if (cur < 0)
+            return 0;
+    }
+    if (!dot && (cur = table[cur][u'.']) < 0)
+        return 0;
+    return acceptValues_[size_t(cur)];
+}
+
 void TAutoManager::AddMask(const QString &mask, int number)
 {
     const QString lowered = LowerAscii(mask);
@@ -364,24 +388,24 @@ uint8_t TAutoManager::Match(QStringView text) const
 
 bool TAutoManager::Matches(QStringView name) const
 {
-    const bool addDot = !name.contains(u'.');
-    QVarLengthArray<char16_t, 256> buf;
-    buf.reserve(name.size() + 1);
-    for (QChar ch : name) {
-        char16_t c = ch.unicode();
-        if (c >= 128) {
-            QString full = name.toString();
-            if (addDot)
-                full += u'.';
-            return Match(full.toLower()) != 0;
+    // Names of plain ASCII go through the tables in one pass each; anything else is lower-cased
+    // by the locale's rules first.
+    bool slow = false;
+    for (const auto &a : Autos) {
+        const int v = a->RunName(name);
+        if (v > 0)
+            return true;
+        if (v < 0) {
+            slow = true;
+            break;
         }
-        if (c >= u'A' && c <= u'Z')
-            c += 32;
-        buf.push_back(c);
     }
-    if (addDot)
-        buf.push_back(u'.');
-    return Match(QStringView(buf.constData(), buf.size())) != 0;
+    if (!slow)
+        return false;
+    QString full = name.toString();
+    if (!name.contains(u'.'))
+        full += u'.';
+    return Match(full.toLower()) != 0;
 }
 
 std::unique_ptr<TAutoManager> BuildMatcher(const QString &maskList)

@@ -67,6 +67,9 @@ public:
     // The accepting masks and the reported number for a whole text; empty and 0 when it fails.
     std::pair<std::bitset<256>, uint8_t> Run(QStringView text) const;
     uint8_t RunValue(QStringView text) const;
+    // RunValue over Name with the letters A to Z lower-cased and a "." appended when Name has
+    // none; -1 when Name holds a character above 127 or the automaton is not compiled.
+    int RunName(QStringView name) const;
     int StateCount() const { return int(States.size()); }
 
     // An automaton never grows past this many states by one Compile; a mask that would make it
@@ -88,6 +91,7 @@ private:
 
     // Per state: the target index for the codes 0 to 127, -1 for none. Built by Compile.
     std::vector<std::array<int32_t, 128>> ascii_;
+    std::vector<uint8_t> acceptValues_;
     // Combined states of the current Compile by their sorted constituent indexes.
     std::map<std::vector<int>, TAutoItem *> combined_;
     // States that the last successful Compile left; a failed one cuts States back to them.
