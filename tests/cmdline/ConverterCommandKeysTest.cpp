@@ -71,6 +71,15 @@ TEST_F(Converter, SourceAndDestinationFromPositionals)
     EXPECT_EQ(fullNames(props.Files()), QStringList{"photo.jpg"});
     EXPECT_EQ(props.Destination(), root_ + QStringLiteral("out.png"));
     EXPECT_EQ(props.ConvertType, TTestProperties::ctPng);
+    EXPECT_FALSE(props.NoGUI());
+    EXPECT_FALSE(props.DeleteOriginals());
+
+    TTestProperties switches;
+    Keys sw(&switches);
+    sw.Parse(QStringLiteral("prog photo.jpg out.png -nogui -do -KeepFolderStructure false"));
+    EXPECT_TRUE(switches.NoGUI());
+    EXPECT_TRUE(switches.DeleteOriginals());
+    EXPECT_FALSE(switches.KeepFolderStructure());
 
     TTestProperties single;
     Keys one(&single);
@@ -142,6 +151,7 @@ TEST_F(Converter, FailuresNameTheItem)
         {"prog nothing.jpg out", {}, "No files found matching mask\rnothing.jpg"},
         {"prog photo.jpg out.png -r missing.jpg", {}, "Unknown param \"missing.jpg\""},
         {"prog photo.jpg out.bmp", {}, "Invalid convert method: bmp"},
+        {"prog photo.jpg out.png -wizard x", {}, "Invalid command key name wizard"},
     };
     for (const Row &r : rows) {
         TTestProperties props;
