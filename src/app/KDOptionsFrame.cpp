@@ -25,10 +25,10 @@ TKDOptionsWizardFrame::TKDOptionsWizardFrame(QWidget *owner) : TKDCommonWizardFr
 
     lblTimeout_ = new QLabel(QStringLiteral("Photo display time:"), Body());
     lblTimeout_->setObjectName(QStringLiteral("lblTimeout"));
-    lblTimeout_->setGeometry(16, 80 - 61, 150, 16);
+    lblTimeout_->setGeometry(16, 80 - 61, 172, 16);
     edTimeout_ = new QLineEdit(Body());
     edTimeout_->setObjectName(QStringLiteral("edTimeout"));
-    edTimeout_->setGeometry(170, 77 - 61, 88, 22);
+    edTimeout_->setGeometry(192, 77 - 61, 80, 22);
 
     auto *bvl1 = new QFrame(Body());
     bvl1->setObjectName(QStringLiteral("bvl1"));
@@ -38,7 +38,7 @@ TKDOptionsWizardFrame::TKDOptionsWizardFrame(QWidget *owner) : TKDCommonWizardFr
 
     bnSaveProject_ = new QPushButton(QStringLiteral("Save project as..."), Body());
     bnSaveProject_->setObjectName(QStringLiteral("bnSaveProject"));
-    bnSaveProject_->setGeometry(16, 144 - 61, 160, 25);
+    bnSaveProject_->setGeometry(16, 144 - 61, 220, 25);
     bnSaveProject_->setAutoDefault(false);
     connect(bnSaveProject_, &QPushButton::clicked, this,
             [this] { RunGuarded([this] { bnSaveProjectClick(); }); });

@@ -18,6 +18,8 @@ namespace kalido {
 
 namespace {
 
+constexpr int ListHeight = 125;
+
 QFont tahoma(int pixels)
 {
     QFont f(QStringLiteral("Tahoma"));
@@ -72,10 +74,11 @@ TKDProjectsWizardFrame::TKDProjectsWizardFrame(QWidget *owner) : TKDCommonWizard
     rgProjects_ = new TxRadioGroup(Body());
     rgProjects_->setObjectName(QStringLiteral("rgProjects"));
     rgProjects_->setFlat(true);
-    rgProjects_->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
-    rgProjects_->setFont(tahoma(13));
-    setTextColor(rgProjects_, QColor::fromRgb(128, 128, 255));
-    rgProjects_->setGeometry(12, 100 - 61, 306, 125);
+    // A group box with a style sheet of its own ignores the palette and font handed to its items.
+    rgProjects_->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0px; padding: 0px; }"
+                                              "QRadioButton { color: rgb(128, 128, 255); font-family: "
+                                              "Tahoma; font-size: 13px; font-weight: bold; }"));
+    rgProjects_->setGeometry(12, 100 - 61, 306, ListHeight);
 
     connect(rbNew_, &QRadioButton::clicked, this, [this] { RunGuarded([this] { rbNewClick(); }); });
     connect(rbOpen_, &QRadioButton::clicked, this, [this] { RunGuarded([this] { rbOpenClick(); }); });
@@ -106,6 +109,8 @@ void TKDProjectsWizardFrame::LoadPage()
     // Project names are data, not texts of the program.
     for (QRadioButton *button : rgProjects_->findChildren<QRadioButton *>())
         TranslateIgnore(button, "text");
+    // The items stack from the top of the box.
+    rgProjects_->resize(rgProjects_->width(), std::min(ListHeight, rgProjects_->sizeHint().height()));
     rgProjects_->setUpdatesEnabled(true);
 }
 

@@ -213,10 +213,10 @@ TKDSelectMusicWizardFrame::TKDSelectMusicWizardFrame(QWidget *owner) : TKDCommon
     rbCD_->setGeometry(at(12, 176, 306, 20));
     lblDrive_ = new QLabel(QStringLiteral("Drive:"), Body());
     lblDrive_->setObjectName(QStringLiteral("lblDrive"));
-    lblDrive_->setGeometry(at(32, 207, 60, 16));
+    lblDrive_->setGeometry(at(32, 207, 70, 16));
     cbDrive_ = new QComboBox(Body());
     cbDrive_->setObjectName(QStringLiteral("cbDrive"));
-    cbDrive_->setGeometry(at(92, 203, 226, 22));
+    cbDrive_->setGeometry(at(104, 203, 214, 22));
     cbDrive_->setAcceptDrops(false);
 
     // Entering the folder edit or ticking the box picks the folder; entering the drive list, the CD.

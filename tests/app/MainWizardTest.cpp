@@ -217,7 +217,7 @@ TEST_F(MainWizardTest, SwitchingTheLanguageRetranslatesEverything)
     window->LanguageMenu()->actions().at(LanguageList().Codes().indexOf("de"))->trigger();
     EXPECT_EQ(ticked(), QStringList{"de"});
     window->LanguageMenu()->actions().at(LanguageList().Codes().indexOf("fr"))->trigger();
-    EXPECT_EQ(window->bnNext()->text(), "&Suivant >>");
+    EXPECT_EQ(window->bnNext()->text(), "&Suivant >");
     EXPECT_EQ(frame<TKDSelectPhotoWizardFrame>()->lblFolder()->text(), "Choisir le dossier :");
     window->SwitchLanguage("en");
     EXPECT_EQ(window->bnNext()->text(), "&Next >>");
