@@ -1,6 +1,7 @@
 #include "project/PropertyAccess.h"
 
 #include "util/Text.h"
+#include "xml/Cp1252.h"
 
 #include <QMetaEnum>
 #include <QMetaType>
@@ -12,48 +13,6 @@
 namespace kalido {
 
 namespace {
-
-// Windows-1252 code points of the bytes 0x80..0x9F; 0 marks the five unassigned bytes.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-QByteArray toAnsi(const QString &s)
-{
-    QByteArray out;
-    out.reserve(s.size());
-    for (QChar c : s) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out.append(char(u));
-            continue;
-        }
-        char mapped = '?';
-        for (int i = 0; i < 32; ++i)
-            if (kCp1252High[i] == u && u != 0) {
-                mapped = char(0x80 + i);
-                break;
-            }
-        out.append(mapped);
-    }
-    return out;
-}
-
-QString fromAnsi(const QByteArray &b)
-{
-    QString out;
-    out.reserve(b.size());
-    for (char ch : b) {
-        const auto u = static_cast<unsigned char>(ch);
-        if (u >= 0x80 && u <= 0x9F && kCp1252High[u - 0x80] != 0)
-            out.append(QChar(kCp1252High[u - 0x80]));
-        else
-            out.append(QChar(u));
-    }
-    return out;
-}
 
 QString latin(QByteArrayView s)
 {
@@ -292,7 +251,7 @@ QString GetPropText(const QObject &obj, const TPropInfo &prop)
     case TPropKind::String:
         return v.toString();
     case TPropKind::AnsiString:
-        return fromAnsi(v.toByteArray());
+        return FromAnsi(v.toByteArray());
     case TPropKind::Object: {
         const QObject *o = v.value<QObject *>();
         return o ? o->objectName() : QString();
@@ -334,7 +293,7 @@ void SetPropText(QObject &obj, const TPropInfo &prop, const QString &text)
         value = QVariant(text);
         break;
     case TPropKind::AnsiString:
-        value = QVariant(toAnsi(text));
+        value = QVariant(ToAnsi(text));
         break;
     case TPropKind::Object:
     case TPropKind::Other:
