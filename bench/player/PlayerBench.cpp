@@ -48,8 +48,8 @@ void loadVipsThumbnail(benchmark::State &state)
 {
     const QByteArray name = jpegPath.toUtf8();
     for (auto _ : state) {
-        vips::VImage thumb =
-            vips::VImage::thumbnail(name.constData(), Box.width(), vips::VImage::option()->set("height", Box.height()));
+        vips::VImage thumb = vips::VImage::thumbnail(name.constData(), Box.width(),
+                                                     vips::VImage::option()->set("height", Box.height()));
         size_t size = 0;
         void *pixels = thumb.write_to_memory(&size);
         benchmark::DoNotOptimize(pixels);
@@ -102,9 +102,15 @@ int main(int argc, char **argv)
     jpegPath = dir.filePath(QStringLiteral("24mp.jpg"));
     makeJpeg(jpegPath);
 
-    benchmark::RegisterBenchmark("BM_LoadFit/Kalido", loadKalido)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_LoadFit/VipsThumbnail", loadVipsThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_LoadFit/QtScaled", loadQtScaled)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_LoadFit/Kalido", loadKalido)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_LoadFit/VipsThumbnail", loadVipsThumbnail)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_LoadFit/QtScaled", loadQtScaled)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     for (int n = 1; n <= TransitionCount; ++n) {
         benchmark::RegisterBenchmark(("BM_Transition/" + std::to_string(n)).c_str(),
                                      [n](benchmark::State &s) { transitionFrame(s, n); })
