@@ -87,8 +87,9 @@ protected:
             if (zoomed_.size() != to.size())
                 zoomed_ = QImage(to.size(), QImage::Format_RGB32);
             QPainter z(&zoomed_);
-            drawScaled(z, QRectF(QPointF((to.width() - size.width()) / 2, (to.height() - size.height()) / 2), size),
-                       to);
+            drawScaled(
+                z, QRectF(QPointF((to.width() - size.width()) / 2, (to.height() - size.height()) / 2), size),
+                to);
             z.end();
             p.setOpacity(t);
             p.drawImage(0, 0, zoomed_);
