@@ -90,7 +90,8 @@ TEST_F(Converter, SourceAndDestinationFromPositionals)
     // A bare destination name goes beside the first source; a folder receives the file's name.
     TTestProperties beside;
     Keys k2(&beside);
-    k2.Parse(QStringLiteral("prog ") + root_ + QStringLiteral("in/a.jpg out.jpg"));
+    // Paths that hold a hyphen (the temporary folder) are quoted.
+    k2.Parse(QStringLiteral("prog \"%1in/a.jpg\" out.jpg").arg(root_));
     EXPECT_EQ(beside.Destination(), root_ + QStringLiteral("in/out.jpg"));
     EXPECT_EQ(beside.ConvertType, TTestProperties::ctJpg);
 
