@@ -5,7 +5,8 @@
 #   memory  - peak resident memory of a show of COUNT photos of 6000x4000 (24 MP) on a
 #             1920x1080 screen, the photos being hard links to three generated pictures.
 # Usage: bench/app/measure.sh <build dir> [launch|memory|all]   (run inside xvfb-run, see below)
-#   xvfb-run -a -s "-screen 0 1920x1080x24" bash bench/app/measure.sh build/app all
+#   xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bash bench/app/measure.sh build/app all
+# (-noreset: otherwise the server resets when the last client leaves and refuses the next start)
 set -euo pipefail
 BUILD=$(realpath "$1")
 WHAT=${2:-all}
@@ -21,7 +22,8 @@ mkdir -p "$HOME"
 now_ms() { date +%s%3N; }
 
 wait_window() {
-    until xdotool search --onlyvisible --name '^Kalido$' >/dev/null 2>&1; do :; done
+    # A short pause between polls: a tight loop of X clients can exhaust the server's connections.
+    until xdotool search --onlyvisible --name '^Kalido$' >/dev/null 2>&1; do sleep 0.005; done
 }
 
 launch() {
@@ -62,6 +64,8 @@ memory() {
     xdotool key Return; sleep 0.5
     xdotool key ctrl+a; xdotool type "1"; xdotool key alt+s
     sleep "$SECONDS_SHOWN"
+    # SHOT=<file.png> keeps a screenshot of the show, to see that it ran.
+    [ -n "${SHOT:-}" ] && import -window root "$SHOT"
     xdotool key Escape; sleep 1
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
