@@ -606,21 +606,7 @@ protected:
             const QRectF place = stripFromSide(side_, size, k * strip, (k + 1) * strip);
             // Each strip travels from the far edge to its place.
             const double travel = (depth - k * strip) * (1 - local);
-            QPointF shift;
-            switch (side_) {
-            case Side::Left:
-                shift = {travel, 0};
-                break;
-            case Side::Right:
-                shift = {-travel, 0};
-                break;
-            case Side::Top:
-                shift = {0, travel};
-                break;
-            case Side::Bottom:
-                shift = {0, -travel};
-                break;
-            }
+            const QPointF shift = -outside(side_, QSizeF(travel, travel));
             const QRect source = pixelRect(place);
             p.drawImage(source.topLeft() + shift.toPoint(), to, source);
         }
