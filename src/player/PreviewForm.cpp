@@ -5,6 +5,7 @@
 #include "player/ScreenSaverInhibitor.h"
 #include "player/Transitions.h"
 #include "project/KDProperties.h"
+#include "shell/Languages.h"
 #include "util/Paths.h"
 
 #include <QAction>
@@ -74,14 +75,14 @@ void TPreviewForm::FormCreate()
 
     // The window's own "Close" carries the Escape shortcut; the right-click menu shows the same
     // command. Only one action per window may own a shortcut, or Qt treats it as ambiguous.
-    miClose_ = new QAction(tr("Close"), this);
+    miClose_ = new QAction(Translate(QStringLiteral("Close")), this);
     miClose_->setShortcut(QKeySequence(Qt::Key_Escape));
     miClose_->setShortcutContext(Qt::WindowShortcut);
     connect(miClose_, &QAction::triggered, this, &TPreviewForm::miViewCloseClick);
     addAction(miClose_);
 
     popup_ = new QMenu(this);
-    miViewClose_ = popup_->addAction(tr("Close"));
+    miViewClose_ = popup_->addAction(Translate(QStringLiteral("Close")));
     miViewClose_->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(miViewClose_, &QAction::triggered, this, &TPreviewForm::miViewCloseClick);
     connect(view_, &QWidget::customContextMenuRequested, this,
