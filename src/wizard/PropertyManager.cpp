@@ -87,6 +87,22 @@ SettingKind settingKind(const TPropInfo &prop)
     }
 }
 
+// "Property=control" or "Property=control1,control2,...": the property, the control part as
+// written, and the control names of a list.
+struct BindingParts
+{
+    QString property;
+    QString controls;
+    QStringList names;
+};
+
+BindingParts splitBinding(const QString &text)
+{
+    BindingParts parts{text.section(u'=', 0, 0), text.section(u'=', 1), {}};
+    parts.names = parts.controls.split(u',');
+    return parts;
+}
+
 TPropInfo settingProperty(const QObject &settings, const QString &name)
 {
     std::optional<TPropInfo> prop = FindPublishedProperty(*settings.metaObject(), name.toLatin1());
@@ -212,9 +228,7 @@ QObject *TPropertyBindings::findControl(const QString &name) const
 void TPropertyBindings::LoadBindings(QObject &settings) const
 {
     for (const QString &text : texts_) {
-        const QString property = text.section(u'=', 0, 0);
-        const QString controls = text.section(u'=', 1);
-        const QStringList names = controls.split(u',');
+        const auto [property, controls, names] = splitBinding(text);
         const TPropInfo prop = settingProperty(settings, property);
         switch (settingKind(prop)) {
         case SettingKind::Char:
@@ -254,9 +268,7 @@ void TPropertyBindings::LoadBindings(QObject &settings) const
 void TPropertyBindings::StoreBindings(QObject &settings) const
 {
     for (const QString &text : texts_) {
-        const QString property = text.section(u'=', 0, 0);
-        const QString controls = text.section(u'=', 1);
-        const QStringList names = controls.split(u',');
+        const auto [property, controls, names] = splitBinding(text);
         const TPropInfo prop = settingProperty(settings, property);
         switch (settingKind(prop)) {
         case SettingKind::Char:
